@@ -1,0 +1,2 @@
+// Keeps the asset library non-empty; the data itself is generated.
+#include "assets/assets.h"
