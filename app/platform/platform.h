@@ -66,7 +66,7 @@ extern int defWindowProcCalls;
 // The window class: starts the video subsystem and remembers the procedure.
 // False when no video driver (no display) can be opened.
 bool platformRegisterClass(const char* className, WindowProcFn proc);
-void platformUnregisterClass(const char* className);
+bool platformUnregisterClass(const char* className);
 // Fullscreen display mode of exactly width x height x bits: 0 on success, else
 // -2 (the mode is not offered) or -1 (the change failed).
 int platformChangeDisplayMode(int width, int height, int bits);

@@ -1,0 +1,184 @@
+#include "app/config.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/diagnostics.h"
+#include "app/globals.h"
+
+const char* const USAGE_TEXT =
+    "usage: vortelan [/OPTION value]...\n"
+    "\n"
+    "options (names in any case, each followed by its value):\n"
+    "  /WIDTH n        screen width in pixels (default 1280, at least 320)\n"
+    "  /HEIGHT n       screen height in pixels (default 960, at least 240)\n"
+    "  /DETAIL n       detail level 1..6: smallest cell 4, 8, 16, 32, 64 pixels (default 1)\n"
+    "  /FULLSCREEN n   1 fullscreen, 0 in a window (default 1)\n"
+    "  /WARNING n      seconds of the warning screen (default 5)\n"
+    "  /MUSIC n        0 plays without sound (default 1)\n"
+    "  /TEST n         shows a message with the number\n"
+    "\n"
+    "keys: Escape quits, 1..6 set the detail level, F4 toggles fullscreen;\n"
+    "the left mouse button ends the warning screen and, held, closes the cell gaps.\n"
+    "\n"
+    "Without options the settings come from vortelan.ini in the current directory:\n"
+    "one key=value per line, e.g. 'width = 800', blanks ignored, '#' starts a comment.\n";
+
+namespace {
+// atoi, but a value beyond the int range saturates instead of being undefined.
+int optionValue(const char* text) {
+    errno = 0;
+    long v = std::strtol(text, nullptr, 10);
+    if (v > INT_MAX) return INT_MAX;
+    if (v < INT_MIN) return INT_MIN;
+    return static_cast<int>(v);
+}
+
+int blocksFor(int pixels) { return static_cast<int>(std::ceil(pixels * 0.015625)); }
+}  // namespace
+
+int compareNoCase(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        if (*a == '\0' && *b == '\0') return 0;
+        signed char ca = static_cast<signed char>(*a);
+        signed char cb = static_cast<signed char>(*b);
+        if (ca >= 'a' && ca <= 'z') ca = static_cast<signed char>(ca - 'a' + 'A');
+        if (cb >= 'a' && cb <= 'z') cb = static_cast<signed char>(cb - 'a' + 'A');
+        if (ca != cb) return ca - cb;
+    }
+}
+
+void setDetailLevel(int level) {
+    switch (level) {
+        case 2: detailStep = 2; break;
+        case 3: detailStep = 4; break;
+        case 4: detailStep = 8; break;
+        case 5: detailStep = 16; break;
+        case 6: detailStep = 32; break;
+        default: detailStep = 1; break;
+    }
+}
+
+void parseOptions(int count, const char* const* tokens) {
+    screenWidth = 1280;
+    screenHeight = 960;
+    detailStep = 1;
+    fullscreen = 1;
+    warningMillis = 5000;
+    noSound = 0;
+
+    for (int k = 0; k + 1 < count; ++k) {
+        if (compareNoCase(tokens[k], "/WIDTH") == 0) {
+            int v = optionValue(tokens[++k]);
+            screenWidth = v > 320 ? v : 320;
+        } else if (compareNoCase(tokens[k], "/HEIGHT") == 0) {
+            int v = optionValue(tokens[++k]);
+            screenHeight = v > 240 ? v : 240;
+        } else if (compareNoCase(tokens[k], "/DETAIL") == 0) {
+            setDetailLevel(optionValue(tokens[++k]));
+        }
+        // The second group looks at whatever token k now names, which may be the
+        // value the first group just took: '/WIDTH /MUSIC 0' is read that way.
+        if (k + 1 < count) {
+            if (compareNoCase(tokens[k], "/FULLSCREEN") == 0) {
+                fullscreen = optionValue(tokens[++k]) & 1;
+            } else if (compareNoCase(tokens[k], "/WARNING") == 0) {
+                warningMillis = static_cast<uint32_t>(optionValue(tokens[++k])) * 1000u + 1u;
+            } else if (compareNoCase(tokens[k], "/MUSIC") == 0) {
+                noSound = optionValue(tokens[++k]) == 0 ? 1 : 0;
+            } else if (compareNoCase(tokens[k], "/TEST") == 0) {
+                showMessage("number %i", optionValue(tokens[++k]));
+            }
+        }
+    }
+
+    viewWidth = static_cast<float>(screenWidth);
+    viewHeight = static_cast<float>(screenWidth * 0.75);
+    blocksAcross = blocksFor(screenWidth);
+    blocksDown = blocksFor(screenHeight);
+}
+
+void splitCommandLine(const char* commandLine) {
+    static char copy[COMMAND_LINE_CAPACITY];
+    static const char* tokens[TOKEN_LIMIT];
+    int count = 1;
+    tokens[0] = copy;
+    int n = 0;
+    // Longer command lines are cut off at the buffer's end, and splitting stops at
+    // the last token the list can hold.
+    for (; commandLine[n] != '\0' && n < COMMAND_LINE_CAPACITY - 1; ++n) {
+        if (commandLine[n] == ' ') {
+            if (count == TOKEN_LIMIT) break;
+            copy[n] = '\0';
+            tokens[count++] = copy + n + 1;
+        } else {
+            copy[n] = commandLine[n];
+        }
+    }
+    copy[n] = '\0';
+    parseOptions(count, tokens);
+}
+
+void loadIniFile(const char* fileName) {
+    FILE* file = std::fopen(fileName, "rb");
+    if (!file) {
+        consolePrint("file `%s` is missing..", fileName);
+        parseOptions(0, nullptr);
+        return;
+    }
+    long size = 0;
+    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    std::fseek(file, 0, SEEK_SET);
+    if (size < 0) size = 0;
+
+    static char store[INI_STORE_CAPACITY];
+    static const char* tokens[TOKEN_LIMIT];
+    int storeUsed = 0;
+    int count = 0;
+    char line[INI_LINE_LIMIT + 1];
+    int length = 0;
+
+    auto endLine = [&]() {
+        if (length > 0 && line[0] == '#') length = 0;
+        for (int p = 1; p <= length - 2; ++p) {
+            if (line[p] != '=') continue;
+            int keyLength = p;
+            int valueLength = length - p - 1;
+            // "/" + key + terminator + value + terminator; a pair that does not fit
+            // in the store or the list is left out.
+            int need = keyLength + valueLength + 3;
+            if (storeUsed + need <= INI_STORE_CAPACITY && count + 2 <= TOKEN_LIMIT) {
+                char* key = store + storeUsed;
+                key[0] = '/';
+                std::memcpy(key + 1, line, static_cast<size_t>(keyLength));
+                key[keyLength + 1] = '\0';
+                char* value = key + keyLength + 2;
+                std::memcpy(value, line + p + 1, static_cast<size_t>(valueLength));
+                value[valueLength] = '\0';
+                tokens[count++] = key;
+                tokens[count++] = value;
+                storeUsed += need;
+            }
+            break;
+        }
+        length = 0;
+    };
+
+    for (long i = 0; i < size; ++i) {
+        int b = std::fgetc(file);
+        if (b == EOF) break;  // the file shrank or cannot be read further
+        if (b == '\n' || b == '\r') {
+            endLine();
+            continue;
+        }
+        // A line holds at most INI_LINE_LIMIT characters; the rest of it is dropped.
+        if (b != '\t' && b != ' ' && length < INI_LINE_LIMIT) line[length++] = static_cast<char>(b);
+        if (i == size - 1) endLine();
+    }
+    std::fclose(file);
+    parseOptions(count, tokens);
+}

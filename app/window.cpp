@@ -1,0 +1,143 @@
+#include "app/window.h"
+
+#include <GL/gl.h>
+
+#include <cstdint>
+
+#include "app/demo_main.h"
+#include "app/diagnostics.h"
+#include "app/globals.h"
+#include "app/title.h"
+#include "render/draw.h"
+#include "render/frame.h"
+
+WindowHandle demoWindow = nullptr;
+DeviceContext demoDC = nullptr;
+GlContextHandle glContext = nullptr;
+
+namespace {
+// Messages print addresses and handles as 32-bit hexadecimal values.
+unsigned hex(const void* p) { return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p)); }
+
+int clampToInt(int64_t v) { return v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : static_cast<int>(v)); }
+
+struct DisplayModeRecord {
+    int width;
+    int height;
+    int bitsPerPixel;
+};
+DisplayModeRecord displayMode;
+PixelFormat pixelFormat;
+constexpr int CDS_FULLSCREEN = 4;
+}  // namespace
+
+int createDemoWindow() {
+    if (!platformRegisterClass(WINDOW_CLASS_NAME, windowProc)) {
+        showMessage("RegisterClass() failed");
+        return -1;
+    }
+
+    bool windowed = true;
+    if (fullscreen) {
+        displayMode = DisplayModeRecord{screenWidth, screenHeight, colorBits};
+        int result = platformChangeDisplayMode(displayMode.width, displayMode.height, displayMode.bitsPerPixel);
+        if (result != 0) {
+            showMessage("failure:\n ChangeDisplaySettings(0x%x,0x%x)\n returned %i\nno %ix%i fullscreen for you",
+                        hex(&displayMode), CDS_FULLSCREEN, result, screenWidth, screenHeight);
+            fullscreen = 0;
+        } else {
+            demoWindow = platformCreateWindow("kelmo", 1, 0, 0, screenWidth, screenHeight);
+            windowed = false;
+        }
+    }
+    if (windowed) {
+        platformRestoreDisplayMode();
+        int desktopWidth, desktopHeight;
+        platformDesktopSize(&desktopWidth, &desktopHeight);
+        // Centred; negative when the window is larger than the screen.
+        int x = clampToInt((int64_t{desktopWidth} - screenWidth) / 2);
+        int y = clampToInt((int64_t{desktopHeight} - screenHeight) / 2);
+        demoWindow = platformCreateWindow("kelmo", 0, x, y, screenWidth, screenHeight);
+    }
+    if (!demoWindow) {
+        showMessage("CreateWindow() failed");
+        return -2;
+    }
+
+    // Grow the outer size by whatever the frame takes, so the client area is
+    // exactly screenWidth x screenHeight.
+    int clientWidth, clientHeight;
+    platformClientSize(demoWindow, &clientWidth, &clientHeight);
+    platformSetWindowSize(demoWindow, clampToInt(2 * int64_t{screenWidth} - clientWidth),
+                          clampToInt(2 * int64_t{screenHeight} - clientHeight));
+
+    makeWindowTitle(demoWindow);
+
+    pixelFormat = PixelFormat{1, colorBits, 16};
+    demoDC = platformGetDC(demoWindow);
+    int format = platformChoosePixelFormat(demoDC, &pixelFormat);
+    if (format == 0)
+        showMessage("ChoosePixelFormat(0x%x,0x%x); \nreturned an errorcode %i", hex(demoDC), hex(&pixelFormat),
+                    static_cast<int>(platformLastError()));
+    if (!platformSetPixelFormat(demoDC, format, &pixelFormat))
+        showMessage("SetPixelFormat(0x%x,0x%x,0x%x); \nreturned an errorcode %i", hex(demoDC),
+                    static_cast<unsigned>(format), hex(&pixelFormat), static_cast<int>(platformLastError()));
+
+    GlContextHandle context = platformCreateContext(demoDC);
+    if (!context) {
+        int error = static_cast<int>(platformLastError());
+        DeviceContext dc = demoDC;
+        platformReleaseDC(demoWindow, demoDC);
+        platformDestroyWindow(demoWindow);
+        platformUnregisterClass(WINDOW_CLASS_NAME);
+        // The released handles must not be used again: a later teardown then
+        // reports them as invalid instead of touching freed objects.
+        demoWindow = nullptr;
+        demoDC = nullptr;
+        showMessage("wglCreateContext(0x%x); \nreturned an errorcode %i", hex(dc), error);
+        return -6;
+    }
+    glContext = context;
+
+    if (makeContextCurrent() != 0) return -7;
+
+    platformShowWindow(demoWindow);
+    consolePrint("<window created=true ></window>\n");
+    return 0;
+}
+
+int makeContextCurrent() {
+    if (!platformMakeCurrent(demoDC, glContext)) {
+        showMessage("wglMakeCurrent(0x%x,0x%x) \n failure :( ", hex(demoDC), hex(glContext));
+        return -1;
+    }
+    return 0;
+}
+
+int destroyDemoWindow() {
+    platformMakeCurrent(nullptr, nullptr);
+    if (platformDeleteContext(glContext))
+        glContext = nullptr;
+    else
+        showMessage("WglDeleteContext(0x%x) failure", hex(glContext));
+    if (platformReleaseDC(demoWindow, demoDC))
+        demoDC = nullptr;
+    else
+        showMessage("ReleaseDC(0x%x) failed ", hex(demoWindow));
+    if (platformDestroyWindow(demoWindow))
+        demoWindow = nullptr;
+    else
+        showMessage("DestroyWindow failed");
+    if (!platformUnregisterClass(WINDOW_CLASS_NAME)) showMessage("UnregisterClassFailed");
+    return 0;
+}
+
+void initGraphics() {
+    allocateEdgeBuffers();
+    consolePrint("<openGL setup=1 >");
+    makeContextCurrent();  // reported there; drawing goes on regardless
+    draw->clearColor(0, 0, 0, 0);
+    draw->clear(GL_COLOR_BUFFER_BIT);
+    draw->setupView(screenWidth, screenHeight);
+    consolePrint("</openGL>\n");
+}
