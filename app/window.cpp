@@ -10,6 +10,7 @@
 #include "app/title.h"
 #include "render/draw.h"
 #include "render/frame.h"
+#include "render/textures.h"
 
 WindowHandle demoWindow = nullptr;
 DeviceContext demoDC = nullptr;
@@ -140,4 +141,5 @@ void initGraphics() {
     draw->clear(GL_COLOR_BUFFER_BIT);
     draw->setupView(screenWidth, screenHeight);
     consolePrint("</openGL>\n");
+    createTextures();  // the old context took its textures with it
 }

@@ -1,6 +1,11 @@
 #include "render/textures.h"
 
 #include <cstring>
+#include <vector>
+
+#include "assets/assets.h"
+#include "render/draw.h"
+#include "render/pcx.h"
 
 GLuint pictureTexture = 0;
 GLuint pictureSideTexture = 0;
@@ -27,4 +32,37 @@ void fillScreenDoor(uint8_t* out) {
             p[3] = clear ? 0 : 255;
         }
     }
+}
+
+namespace {
+GLuint makeTexture(GLint wrap, GLint internalFormat, int width, int height, const uint8_t* pixels) {
+    GLuint name = 0;
+    draw->genTextures(1, &name);
+    draw->bindTexture(GL_TEXTURE_2D, name);
+    draw->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    draw->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    draw->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    draw->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    draw->texImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    return name;
+}
+}  // namespace
+
+void createTextures() {
+    // Twice the picture's height: the decoder carries on past the last scan line
+    // (the images' trailing palettes land in rows 480-485), never read back.
+    std::vector<uint8_t> staging(static_cast<size_t>(PICTURE_WIDTH) * STAGING_ROWS * 4);
+    std::vector<uint8_t> buffer(static_cast<size_t>(512) * TEXTURE_ROWS * 4);
+    uint8_t palette[256 * 4];
+    DecodedImage image{0, 0, 0, palette, staging.data()};
+    decodePcx(&image, warningPictureRed, warningPictureRedSize, 2, staging.size());
+    decodePcx(&image, warningPictureGreen, warningPictureGreenSize, 1, staging.size());
+    decodePcx(&image, warningPictureBlue, warningPictureBlueSize, 0, staging.size());
+
+    fillPictureTexture(buffer.data(), staging.data(), 0, 512);
+    pictureTexture = makeTexture(GL_CLAMP, 3, 512, TEXTURE_ROWS, buffer.data());
+    fillPictureTexture(buffer.data(), staging.data(), 512, 128);
+    pictureSideTexture = makeTexture(GL_CLAMP, 3, 128, TEXTURE_ROWS, buffer.data());
+    fillScreenDoor(buffer.data());
+    screenDoorTexture = makeTexture(GL_REPEAT, 4, SCREEN_DOOR_SIZE, SCREEN_DOOR_SIZE, buffer.data());
 }
