@@ -171,6 +171,7 @@ void flushQuad() {
             record.s[i] = S.quad[i].s;
             record.t[i] = S.quad[i].t;
         }
+        std::memcpy(record.color, S.quadColor, sizeof record.color);
         std::memcpy(record.rgb, rgb, 3);
         record.textured = tex != nullptr;
         S.log->push_back(record);
@@ -277,8 +278,10 @@ void useSoftFramebuffer(SoftFramebuffer* fb, int width, int height) {
     fb->width = width;
     fb->height = height;
     fb->pixels.assign(static_cast<size_t>(width) * height * 4, 0);
+    std::vector<SoftQuad>* log = S.log;
     S = SoftState{};
     S.fb = fb;
+    S.log = log;
     softQuadCount = 0;
     draw = &softDrawApi;
 }

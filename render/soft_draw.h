@@ -21,7 +21,8 @@ struct SoftFramebuffer {
 struct SoftQuad {
     float x[4], y[4];
     float s[4], t[4];
-    uint8_t rgb[3];  // the colour after conversion to 8 bits
+    float color[3];  // the current colour when the quad began
+    uint8_t rgb[3];  // the same after conversion to 8 bits
     bool textured;
 };
 
