@@ -173,7 +173,7 @@ void flushQuad() {
         }
         std::memcpy(record.color, S.quadColor, sizeof record.color);
         std::memcpy(record.rgb, rgb, 3);
-        record.textured = tex != nullptr;
+        record.textured = S.texturing;
         S.log->push_back(record);
     }
     if (!S.fb || S.fb->width <= 0) return;

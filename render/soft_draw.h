@@ -23,7 +23,7 @@ struct SoftQuad {
     float s[4], t[4];
     float color[3];  // the current colour when the quad began
     uint8_t rgb[3];  // the same after conversion to 8 bits
-    bool textured;
+    bool textured;   // texturing was on
 };
 
 extern const DrawApi softDrawApi;
