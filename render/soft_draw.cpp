@@ -135,7 +135,7 @@ void triangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const uint8_
     }
 }
 
-// The common case, an untextured axis-aligned rectangle, filled row by row with
+// The common case, an untextured, unblended axis-aligned rectangle, filled row by row with
 // the same coverage rule as the triangles.
 bool fillRectangle(const Vertex* q, const uint8_t rgb[3]) {
     bool rows = q[0].y == q[1].y && q[1].x == q[2].x && q[2].y == q[3].y && q[3].x == q[0].x;
@@ -152,9 +152,10 @@ bool fillRectangle(const Vertex* q, const uint8_t rgb[3]) {
     SoftFramebuffer* fb = S.fb;
     int64_t px0 = std::max<int64_t>(0, firstAtOrAbove(x0)), px1 = std::min<int64_t>(fb->width, firstAtOrAbove(x1));
     int64_t py0 = std::max<int64_t>(0, firstAbove(y0)), py1 = std::min<int64_t>(fb->height, firstAbove(y1));
+    uint8_t value[4] = {rgb[0], rgb[1], rgb[2], 255};
     for (int64_t py = py0; py < py1; ++py) {
         uint8_t* p = &fb->pixels[(static_cast<size_t>(py) * fb->width + static_cast<size_t>(px0)) * 4];
-        for (int64_t px = px0; px < px1; ++px, p += 4) shade(p, rgb, nullptr, 0, 0);
+        for (int64_t px = px0; px < px1; ++px, p += 4) std::memcpy(p, value, 4);
     }
     return true;
 }

@@ -109,3 +109,13 @@ TEST_F(GlVersusSoft, ClippedGridAndOverlays) {
     };
     compare(1000, 700, frames, "overlays");
 }
+
+TEST(DrawInterface, OpenGlTableHoldsTheEntryPointsThemselves) {
+    // No wrapper between the renderer and GL: a vertex costs one indirect call,
+    // as calling GL through its import does.
+    EXPECT_EQ(glDrawApi.vertex2f, &glVertex2f);
+    EXPECT_EQ(glDrawApi.vertex2i, &glVertex2i);
+    EXPECT_EQ(glDrawApi.color3f, &glColor3f);
+    EXPECT_EQ(glDrawApi.texCoord2f, &glTexCoord2f);
+    EXPECT_EQ(glDrawApi.begin, &glBegin);
+}

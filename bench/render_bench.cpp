@@ -1,0 +1,130 @@
+// Frames of a scene through the software framebuffer at 1280 x 960, per detail
+// level: CPU time per frame, scene samples per frame and quads per frame, next
+// to a brute-force reference that samples every pixel. Also the cost of one call
+// through the drawing interface. Run: build/bench/render_bench
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+#include "app/globals.h"
+#include "render/draw.h"
+#include "render/frame.h"
+#include "render/soft_draw.h"
+
+namespace {
+int64_t samples = 0;
+
+// A typical frame: rings, a slanted band, hyperbolic stripes and open paper.
+int scene(float x, float y) {
+    ++samples;
+    float dx = x - 480.0f, dy = y - 420.0f;
+    float r2 = dx * dx + dy * dy;
+    if (r2 < 300.0f * 300.0f && r2 > 120.0f * 120.0f) return 1;
+    if (std::fabs(x - 0.7f * y - 700.0f) < 40.0f) return 1;
+    return x > 1000.0f && static_cast<int>(x * y / 9000.0f) % 3 == 0;
+}
+void quiet() {}
+
+void setup(SoftFramebuffer* fb) {
+    resetDemoGlobals();
+    screenWidth = 1280;
+    screenHeight = 960;
+    blocksAcross = 20;
+    blocksDown = 15;
+    useSoftFramebuffer(fb, screenWidth, screenHeight);
+    frameScene = scene;
+    frameTimeline = quiet;
+    allocateEdgeBuffers();
+}
+
+void BM_AdaptiveFrame(benchmark::State& state) {
+    SoftFramebuffer fb;
+    setup(&fb);
+    detailStep = 1 << state.range(0);  // keys 1..6: 1, 2, 4, 8, 16, 32
+    samples = 0;
+    softQuadCount = 0;
+    for (auto _ : state) renderFrame();
+    state.counters["samples/frame"] = static_cast<double>(samples) / static_cast<double>(state.iterations());
+    state.counters["quads/frame"] = static_cast<double>(softQuadCount) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_AdaptiveFrame)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The same frames with drawing that does nothing: the renderer's own share.
+void nothing(GLfloat, GLfloat) {}
+void nothingI(GLint, GLint) {}
+void nothing3(GLfloat, GLfloat, GLfloat) {}
+void nothingClear(GLbitfield) {}
+const DrawApi sweepOnly = [] {
+    DrawApi api = softDrawApi;
+    api.vertex2f = nothing;
+    api.vertex2i = nothingI;
+    api.color3f = nothing3;
+    api.clear = nothingClear;
+    return api;
+}();
+
+void BM_AdaptiveSweepOnly(benchmark::State& state) {
+    SoftFramebuffer fb;
+    setup(&fb);
+    draw = &sweepOnly;
+    detailStep = 1 << state.range(0);
+    samples = 0;
+    for (auto _ : state) renderFrame();
+    state.counters["samples/frame"] = static_cast<double>(samples) / static_cast<double>(state.iterations());
+    draw = &softDrawApi;
+}
+BENCHMARK(BM_AdaptiveSweepOnly)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// Every pixel asked and painted on its own: what the block sweep saves.
+void BM_BruteForceFrame(benchmark::State& state) {
+    SoftFramebuffer fb;
+    setup(&fb);
+    samples = 0;
+    for (auto _ : state) {
+        for (int y = 0; y < screenHeight; ++y) {
+            uint8_t* p = &fb.pixels[static_cast<size_t>(y) * screenWidth * 4];
+            for (int x = 0; x < screenWidth; ++x, p += 4) {
+                uint8_t v = scene(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f) ? 0 : 255;
+                p[0] = p[1] = p[2] = v;
+            }
+        }
+        benchmark::DoNotOptimize(fb.pixels.data());
+    }
+    state.counters["samples/frame"] = static_cast<double>(samples) / static_cast<double>(state.iterations());
+    state.counters["quads/frame"] = 0;
+}
+BENCHMARK(BM_BruteForceFrame)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// One vertex through the interface table against a direct call of the same
+// empty function: the table's own cost per vertex.
+void __attribute__((noinline)) nullVertex(GLfloat, GLfloat) { benchmark::ClobberMemory(); }
+const DrawApi nullApi = [] {
+    DrawApi api = softDrawApi;
+    api.vertex2f = nullVertex;
+    return api;
+}();
+
+void BM_VertexThroughInterface(benchmark::State& state) {
+    const DrawApi* saved = draw;
+    draw = &nullApi;
+    float x = 0;
+    for (auto _ : state) {
+        draw->vertex2f(x, 1.0f);
+        x += 1.0f;
+    }
+    draw = saved;
+}
+BENCHMARK(BM_VertexThroughInterface);
+
+void BM_VertexDirectCall(benchmark::State& state) {
+    float x = 0;
+    for (auto _ : state) {
+        nullVertex(x, 1.0f);
+        x += 1.0f;
+    }
+}
+BENCHMARK(BM_VertexDirectCall);
+}  // namespace
+
+BENCHMARK_MAIN();
