@@ -47,13 +47,17 @@ void applyCursor() {
 bool platformRegisterClass(const char* className, WindowProcFn proc) {
     classProc = proc;
     if (classRegistered) return true;
-    // The class name becomes the X11 window class, so tools can find the window.
-    setenv("SDL_VIDEO_X11_WMCLASS", className, 1);
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        fail("video");
-        return false;
+    // The video subsystem stays up once started: closing the display connection
+    // at every fullscreen toggle would unload and reload the GL driver for nothing.
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        // The class name becomes the X11 window class, so tools can find the window.
+        setenv("SDL_VIDEO_X11_WMCLASS", className, 1);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            fail("video");
+            return false;
+        }
+        SDL_StopTextInput();
     }
-    SDL_StopTextInput();
     classRegistered = true;
     applyCursor();
     return true;
@@ -64,7 +68,6 @@ bool platformUnregisterClass(const char*) {
         lastError = 1411;  // class does not exist
         return false;
     }
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     classRegistered = false;
     return true;
 }
