@@ -84,6 +84,8 @@ bool checkModule(const ItModule& m, std::string& error) {
         if (x.defaultPan < -1 || x.defaultPan > 64) return fail(error, where + ": pan is 0-64 or -1");
         if (x.loop && (x.loopStart >= x.loopEnd || x.loopEnd > x.data.size()))
             return fail(error, where + ": loop outside the sample");
+        if (x.vibratoSpeed > 64 || x.vibratoDepth > 64 || x.vibratoRate > 64 || x.vibratoWave > 3)
+            return fail(error, where + ": vibrato speed, depth, rate are 0-64, waveform 0-3");
     }
     for (size_t i = 0; i < m.instruments.size(); ++i) {
         const ItInstrument& x = m.instruments[i];
@@ -224,6 +226,10 @@ void writeSampleHeader(std::vector<uint8_t>& b, size_t at, const ItSample& x, ui
     put32(b, at + 0x38, x.loop ? x.loopEnd : 0);
     put32(b, at + 0x3C, x.c5Speed);
     put32(b, at + 0x48, x.data.empty() ? 0 : dataOffset);
+    put8(b, at + 0x4C, x.vibratoSpeed);
+    put8(b, at + 0x4D, x.vibratoDepth);
+    put8(b, at + 0x4E, x.vibratoRate);
+    put8(b, at + 0x4F, x.vibratoWave);
 }
 
 }  // namespace

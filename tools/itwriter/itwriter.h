@@ -73,6 +73,12 @@ struct ItSample {
     bool loop = false;             // forward loop over [loopStart, loopEnd)
     uint32_t loopStart = 0;
     uint32_t loopEnd = 0;
+    // Automatic vibrato: speed 0-64, depth 0-64 (0 = off), rate 0-64 at
+    // which it fades in, waveform 0 sine, 1 ramp down, 2 square, 3 random.
+    uint8_t vibratoSpeed = 0;
+    uint8_t vibratoDepth = 0;
+    uint8_t vibratoRate = 0;
+    uint8_t vibratoWave = 0;
 };
 
 // Envelope node: tick since note start, value (volume 0-64).

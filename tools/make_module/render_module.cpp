@@ -1,0 +1,118 @@
+// Plays a module through libopenmpt with its default settings, as the show
+// does, at 44100 Hz stereo, and writes 16-bit WAV:
+//   render_module <module> <output.wav>
+// Prints the length, peak, DC offset, clipped samples and the level of each
+// order, so a mix can be judged by numbers as well as by ear.
+#include <libopenmpt/libopenmpt.h>
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int RATE = 44100;
+constexpr size_t CHUNK = 441;  // 10 ms, fine enough to attribute audio to orders
+
+void put16(std::vector<unsigned char>& b, unsigned v) {
+    b.push_back((unsigned char)(v & 0xFF));
+    b.push_back((unsigned char)((v >> 8) & 0xFF));
+}
+void put32(std::vector<unsigned char>& b, unsigned v) {
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+
+double dB(double v) { return v > 0 ? 20 * std::log10(v) : -999.0; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: render_module <module> <output.wav>\n");
+        return 2;
+    }
+    FILE* in = std::fopen(argv[1], "rb");
+    if (!in) {
+        std::fprintf(stderr, "render_module: cannot open %s\n", argv[1]);
+        return 1;
+    }
+    std::vector<unsigned char> file;
+    unsigned char buf[65536];
+    size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, in)) > 0) file.insert(file.end(), buf, buf + got);
+    std::fclose(in);
+
+    int error = 0;
+    openmpt_module* mod = openmpt_module_create_from_memory2(file.data(), file.size(), openmpt_log_func_silent,
+                                                             nullptr, openmpt_error_func_ignore, nullptr, &error,
+                                                             nullptr, nullptr);
+    if (!mod) {
+        std::fprintf(stderr, "render_module: %s is not a module libopenmpt can read (error %d)\n", argv[1], error);
+        return 1;
+    }
+
+    std::vector<float> audio;
+    struct OrderLevel {
+        double sum = 0, peak = 0;
+        size_t frames = 0;
+    };
+    std::vector<OrderLevel> orders(size_t(openmpt_module_get_num_orders(mod)) + 1);
+    float chunk[2 * CHUNK];
+    for (;;) {
+        const int order = openmpt_module_get_current_order(mod);
+        const size_t n = openmpt_module_read_interleaved_float_stereo(mod, RATE, CHUNK, chunk);
+        if (n == 0) break;
+        audio.insert(audio.end(), chunk, chunk + 2 * n);
+        if (order >= 0 && size_t(order) < orders.size()) {
+            OrderLevel& o = orders[size_t(order)];
+            for (size_t i = 0; i < 2 * n; ++i) {
+                o.sum += double(chunk[i]) * chunk[i];
+                o.peak = std::fmax(o.peak, std::fabs(chunk[i]));
+            }
+            o.frames += n;
+        }
+    }
+    openmpt_module_destroy(mod);
+
+    double peak = 0, dc[2] = {0, 0};
+    size_t clipped = 0, peakAt = 0;
+    std::vector<unsigned char> wav;
+    const size_t frames = audio.size() / 2;
+    wav.reserve(44 + 2 * audio.size());
+    wav.insert(wav.end(), {'R', 'I', 'F', 'F'});
+    put32(wav, unsigned(36 + 2 * audio.size()));
+    wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    put32(wav, 16);
+    put16(wav, 1);  // PCM
+    put16(wav, 2);
+    put32(wav, RATE);
+    put32(wav, RATE * 4);
+    put16(wav, 4);
+    put16(wav, 16);
+    wav.insert(wav.end(), {'d', 'a', 't', 'a'});
+    put32(wav, unsigned(2 * audio.size()));
+    for (size_t i = 0; i < audio.size(); ++i) {
+        const double v = audio[i];
+        if (std::fabs(v) > peak) peak = std::fabs(v), peakAt = i / 2;
+        dc[i & 1] += v;
+        long s = std::lround(v * 32767.0);
+        if (s > 32767 || s < -32768) ++clipped, s = s > 0 ? 32767 : -32768;
+        put16(wav, unsigned(s) & 0xFFFF);
+    }
+    FILE* out = std::fopen(argv[2], "wb");
+    if (!out || std::fwrite(wav.data(), 1, wav.size(), out) != wav.size() || std::fclose(out) != 0) {
+        std::fprintf(stderr, "render_module: cannot write %s\n", argv[2]);
+        return 1;
+    }
+
+    std::printf("length %.2f s, %zu bytes in\n", double(frames) / RATE, file.size());
+    std::printf("peak %.2f dBFS at %.3f s, clipped samples %zu\n", dB(peak), double(peakAt) / RATE, clipped);
+    std::printf("DC offset left %.6f right %.6f\n", frames ? dc[0] / frames : 0.0, frames ? dc[1] / frames : 0.0);
+    for (size_t o = 0; o < orders.size(); ++o) {
+        if (!orders[o].frames) continue;
+        std::printf("order %2zu: %5.2f s  rms %6.1f dBFS  peak %6.1f dBFS\n", o, double(orders[o].frames) / RATE,
+                    dB(std::sqrt(orders[o].sum / (2.0 * orders[o].frames))), dB(orders[o].peak));
+    }
+    return 0;
+}
