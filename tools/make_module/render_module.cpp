@@ -53,10 +53,14 @@ int main(int argc, char** argv) {
     }
 
     std::vector<float> audio;
+    // Per order: overall level, and the share below 150 Hz and above 2 kHz
+    // (one-pole splits, left channel), to tell the sections apart by numbers.
     struct OrderLevel {
-        double sum = 0, peak = 0;
+        double sum = 0, low = 0, high = 0, peak = 0;
         size_t frames = 0;
     };
+    const double lowCoef = 1 - std::exp(-2 * M_PI * 150.0 / RATE), highCoef = 1 - std::exp(-2 * M_PI * 2000.0 / RATE);
+    double lowState = 0, highState = 0;
     std::vector<OrderLevel> orders(size_t(openmpt_module_get_num_orders(mod)) + 1);
     float chunk[2 * CHUNK];
     for (;;) {
@@ -69,6 +73,11 @@ int main(int argc, char** argv) {
             for (size_t i = 0; i < 2 * n; ++i) {
                 o.sum += double(chunk[i]) * chunk[i];
                 o.peak = std::fmax(o.peak, std::fabs(chunk[i]));
+                if (i % 2) continue;
+                lowState += lowCoef * (chunk[i] - lowState);
+                highState += highCoef * (chunk[i] - highState);
+                o.low += lowState * lowState;
+                o.high += (chunk[i] - highState) * (chunk[i] - highState);
             }
             o.frames += n;
         }
@@ -111,8 +120,10 @@ int main(int argc, char** argv) {
     std::printf("DC offset left %.6f right %.6f\n", frames ? dc[0] / frames : 0.0, frames ? dc[1] / frames : 0.0);
     for (size_t o = 0; o < orders.size(); ++o) {
         if (!orders[o].frames) continue;
-        std::printf("order %2zu: %5.2f s  rms %6.1f dBFS  peak %6.1f dBFS\n", o, double(orders[o].frames) / RATE,
-                    dB(std::sqrt(orders[o].sum / (2.0 * orders[o].frames))), dB(orders[o].peak));
+        const double n = double(orders[o].frames);
+        std::printf("order %2zu: %5.2f s  rms %6.1f  <150 Hz %6.1f  >2 kHz %6.1f  peak %6.1f dBFS\n", o, n / RATE,
+                    dB(std::sqrt(orders[o].sum / (2 * n))), dB(std::sqrt(orders[o].low / n)),
+                    dB(std::sqrt(orders[o].high / n)), dB(orders[o].peak));
     }
     return 0;
 }

@@ -463,7 +463,7 @@ ItModule composeShow() {
     m.initialSpeed = 6;
     m.initialTempo = 125;
     m.globalVolume = 128;
-    m.mixVolume = 92;
+    m.mixVolume = 94;
     m.samples = makeSamples();
     m.instruments = makeInstruments();
 

@@ -144,7 +144,7 @@ ItSample shaker() {
         const double env = t < 0.006 ? t / 0.006 : std::exp(-(t - 0.006) / 0.035);
         x[i] = band.run(n.next()) * env;
     }
-    return oneShot("shaker", x, RATE, 0.01, 48, 36);
+    return oneShot("shaker", x, RATE, 0.01, 48, 44);
 }
 
 ItSample block() {
@@ -183,7 +183,7 @@ ItSample crash() {
         const double v = lp.run(hp.run(0.5 * metal(t, 2.3) + 0.35 * metal(t, 3.1) + 0.7 * n.next()));
         x[i] = v * std::exp(-t / 0.55) * (1 - std::exp(-t / 0.001));
     }
-    return oneShot("crash", x, RATE, 0.06, 48, 30);
+    return oneShot("crash", x, RATE, 0.06, 48, 40);
 }
 
 ItSample tom() {
@@ -213,7 +213,7 @@ ItSample impact() {
         const double boom = std::tanh(1.4 * std::sin(phase) * std::exp(-t / 0.6));
         x[i] = (boom + 0.5 * lp.run(n.next()) * std::exp(-t / 0.25)) * (1 - std::exp(-t / 0.001));
     }
-    return oneShot("impact", x, rate, 0.1, 60, 26);
+    return oneShot("impact", x, rate, 0.1, 60, 20);
 }
 
 // One partial family of a looped tone: `cycles` periods of the fundamental
@@ -277,10 +277,15 @@ ItSample pad() {
 }
 
 ItSample lead() {
-    // Hollow square with a little saw and a detuned twin.
-    return loopedTone("lead", PERIOD * 128, 128,
-                      {{128, 1.0, 19, 9, true}, {128, 0.35, 16, 8, false}, {129, 0.5, 19, 9, true}}, 0x1eadu, 48,
-                      46);
+    // Hollow square with a little saw and a detuned twin; a slight vibrato
+    // fades in on held notes.
+    ItSample s = loopedTone("lead", PERIOD * 128, 128,
+                            {{128, 1.0, 19, 9, true}, {128, 0.35, 16, 8, false}, {129, 0.5, 19, 9, true}}, 0x1eadu,
+                            48, 46);
+    s.vibratoSpeed = 20;
+    s.vibratoDepth = 4;
+    s.vibratoRate = 30;
+    return s;
 }
 
 ItInstrument instrument(const char* name, uint8_t sample, ItNewNoteAction nna,
@@ -298,8 +303,8 @@ ItInstrument instrument(const char* name, uint8_t sample, ItNewNoteAction nna,
 
 std::vector<ItSample> makeSamples() {
     ItSample s[INSTRUMENT_COUNT] = {
-        kick(), snare(), hat("hat", 0.1, 0.022, 0x4a7u, 44), shaker(), block(), clap(), bass(),
-        hat("open hat", 0.5, 0.16, 0x0be7u, 24), pad(), crash(), tom(), lead(), impact(),
+        kick(), snare(), hat("hat", 0.1, 0.022, 0x4a7u, 56), shaker(), block(), clap(), bass(),
+        hat("open hat", 0.5, 0.16, 0x0be7u, 34), pad(), crash(), tom(), lead(), impact(),
     };
     return std::vector<ItSample>(s, s + INSTRUMENT_COUNT);
 }
