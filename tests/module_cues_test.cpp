@@ -53,8 +53,7 @@ PlayedHits walkOrders() {
                 auto get = [&](int what) {
                     return int(openmpt_module_get_pattern_row_channel_command(m.get(), p, r, c, what));
                 };
-                const std::string fx = openmpt_module_format_pattern_row_channel_command(
-                    m.get(), p, r, c, OPENMPT_MODULE_COMMAND_EFFECT);
+                const std::string fx = formatted(m.get(), p, r, c, OPENMPT_MODULE_COMMAND_EFFECT);
                 if (fx == "C") leave = true;
                 const int libNote = get(OPENMPT_MODULE_COMMAND_NOTE), ins = get(OPENMPT_MODULE_COMMAND_INSTRUMENT);
                 if (libNote < 1 || libNote > 120) continue;  // empty, off, cut, fade

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "assets/assets.h"
@@ -17,6 +18,15 @@ struct ModuleFree {
     void operator()(openmpt_module* m) const { openmpt_module_destroy(m); }
 };
 using Module = std::unique_ptr<openmpt_module, ModuleFree>;
+
+// A pattern cell field as libopenmpt prints it ("C-5", "C" for a pattern
+// break), copied out of the library's string.
+inline std::string formatted(openmpt_module* m, int pattern, int row, int channel, int what) {
+    const char* text = openmpt_module_format_pattern_row_channel_command(m, pattern, row, channel, what);
+    std::string out = text ? text : "";
+    openmpt_free_string(text);
+    return out;
+}
 
 inline Module loadShowModule() {
     return Module(openmpt_module_create_from_memory2(musicModule, musicModuleSize, openmpt_log_func_silent, nullptr,

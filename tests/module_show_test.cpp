@@ -14,7 +14,7 @@ namespace {
 const int ORDER_PATTERNS[21] = {0, 1, 2, 3, 3, 5, 6, 7, 7, 5, 8, 9, 12, 13, 13, 14, 15, 18, 19, 20, 20};
 
 std::string effectLetter(openmpt_module* m, int pattern, int row, int channel) {
-    return openmpt_module_format_pattern_row_channel_command(m, pattern, row, channel, OPENMPT_MODULE_COMMAND_EFFECT);
+    return formatted(m, pattern, row, channel, OPENMPT_MODULE_COMMAND_EFFECT);
 }
 
 }  // namespace
@@ -27,6 +27,9 @@ TEST(ShowModule, ShapeReadsBackAsTheTimelineExpects) {
     EXPECT_EQ(h.sampleCount, 13u);
     EXPECT_EQ(h.patternCount, 21u);
     EXPECT_TRUE(u16At(0x2C) & 0x04) << "instrument mode";
+    EXPECT_EQ(byteAt(0x04), 0u);    // empty song name
+    EXPECT_EQ(byteAt(0x30), 128u);  // global volume
+    EXPECT_EQ(byteAt(0x31), 127u);  // mixing volume
     EXPECT_EQ(byteAt(0x32), 6u);    // speed
     EXPECT_EQ(byteAt(0x33), 125u);  // tempo
     ASSERT_EQ(h.orderCount, 22u);
@@ -152,8 +155,7 @@ TEST(ShowModule, MelodicNotesStayInTheSectionKey) {
                 for (int d : minor) inScale |= d == degree;
                 EXPECT_TRUE(inScale) << "order " << o << " row " << r << " channel " << c << ": instrument "
                                      << ins << " plays "
-                                     << openmpt_module_format_pattern_row_channel_command(
-                                            m.get(), p, r, c, OPENMPT_MODULE_COMMAND_NOTE);
+                                     << formatted(m.get(), p, r, c, OPENMPT_MODULE_COMMAND_NOTE);
                 ++notes[ins];
                 ++sectionNotes[o];
             }

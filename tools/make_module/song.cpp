@@ -23,6 +23,7 @@ constexpr int BAR = 16;
 constexpr uint8_t C5 = 60;
 constexpr uint8_t DEFAULT = IT_VOLUME_NONE;  // the sample's default volume
 constexpr int ECHO_ROWS = 3;
+constexpr uint8_t MASTER_LEVEL = 97;  // instrument global volume, of 128
 
 // --- Harmony -----------------------------------------------------------------
 
@@ -463,9 +464,12 @@ ItModule composeShow() {
     m.initialSpeed = 6;
     m.initialTempo = 125;
     m.globalVolume = 128;
-    m.mixVolume = 94;
+    m.mixVolume = 127;
     m.samples = makeSamples();
     m.instruments = makeInstruments();
+    // The master level of the mix: -15 LUFS with peaks below -1 dBFS as
+    // libopenmpt renders it by default.
+    for (ItInstrument& in : m.instruments) in.globalVolume = MASTER_LEVEL;
 
     // Stereo picture: drums near the middle, pad voices spread, lead and echo apart.
     const uint8_t pans[CHANNELS] = {32, 33, 42, 20, 44, 36, 24, 26, 34, 32, 32, 14, 32, 50, 31, 44, 32};
