@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/platform/platform.h"
 
@@ -54,6 +55,17 @@ bool platformRegisterClass(const char* className, WindowProcFn proc) {
         setenv("SDL_VIDEO_X11_WMCLASS", className, 1);
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             fail("video");
+            return false;
+        }
+        // Without a display SDL falls back to a driver that draws nowhere: the show
+        // would run unseen in a window nobody can close. That counts as no display,
+        // unless SDL_VIDEODRIVER names such a driver on purpose.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (!std::getenv("SDL_VIDEODRIVER") && driver &&
+            (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            lastError = 1;
+            std::fprintf(stderr, "video: no display reachable (DISPLAY is not set or cannot be opened)\n");
             return false;
         }
         SDL_StopTextInput();
