@@ -1,0 +1,38 @@
+#pragma once
+// Runs a call with standard output or standard error sent to a temporary file
+// and returns what was written there. The program writes both with write(2),
+// so redirecting the descriptor catches everything.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+template <typename Fn>
+std::string captureFd(int fd, Fn&& fn) {
+    std::fflush(nullptr);
+    FILE* sink = std::tmpfile();
+    if (!sink) return "<no temporary file>";
+    int saved = dup(fd);
+    dup2(fileno(sink), fd);
+    fn();
+    std::fflush(nullptr);
+    dup2(saved, fd);
+    close(saved);
+    std::string text;
+    std::rewind(sink);
+    char chunk[512];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, sink)) > 0) text.append(chunk, n);
+    std::fclose(sink);
+    return text;
+}
+
+template <typename Fn>
+std::string captureStdout(Fn&& fn) {
+    return captureFd(STDOUT_FILENO, fn);
+}
+
+template <typename Fn>
+std::string captureStderr(Fn&& fn) {
+    return captureFd(STDERR_FILENO, fn);
+}

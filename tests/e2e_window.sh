@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The real program on an X display: a 640x480 window, F4 twice, then Escape,
+# all as X key events. Checks the exit code, the console record, the refused
+# fullscreen messages, the window's size and title, and a screenshot.
+# Arguments: the vortelan binary and the build directory.
+set -uo pipefail
+bin="$1"
+build="$2"
+class=DEVURUZIDOZORADEVOZ
+work="$(mktemp -d)"
+pid=""
+xvfb=""
+
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  echo "--- stdout"; cat -A "$work/out" 2>/dev/null
+  echo "--- stderr"; cat "$work/err" 2>/dev/null
+  exit 1
+}
+
+# Polls a condition (a shell command) every 50 ms for up to $1 seconds.
+wait_for() {
+  local seconds="$1"; shift
+  local tries=$((seconds * 20))
+  while ! eval "$@"; do
+    tries=$((tries - 1))
+    [ "$tries" -le 0 ] && return 1
+    sleep 0.05
+  done
+}
+
+# CTest runs under xvfb-run; on its own the script brings its own display.
+if [ -z "${DISPLAY:-}" ]; then
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+  xvfb=$!
+  wait_for 10 '[ -s "$work/display" ]' || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n1 "$work/display")"
+fi
+
+count() { grep -c -F -- "$1" "$2" 2>/dev/null || true; }
+focused_is_ours() {
+  local focus
+  focus="$(xdotool getwindowfocus 2>/dev/null)" || return 1
+  xdotool search --onlyvisible --pid "$pid" --class "$class" 2>/dev/null | grep -qx "$focus"
+}
+
+cd "$work"
+VORTELAN_MESSAGES=stderr SDL_AUDIODRIVER=dummy \
+  "$bin" /FULLSCREEN 0 /WIDTH 640 /HEIGHT 480 /WARNING 1 >"$work/out" 2>"$work/err" &
+pid=$!
+
+# Only this process's windows count: other tests may share the display.
+wid="$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --class "$class" | head -n1)"
+[ -n "$wid" ] || fail "no window of class $class appeared"
+wait_for 20 '[ "$(count "entering loop.." "$work/out")" = 1 ]' || fail "the show did not start"
+wait_for 5 focused_is_ours || fail "the window did not take the input focus"
+
+# The window: client area 640x480, centred on the 1280x1024 screen, titled.
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+[ "$WIDTH" = 640 ] && [ "$HEIGHT" = 480 ] || fail "window is ${WIDTH}x${HEIGHT}, not 640x480"
+title="$(xdotool getwindowname "$wid")"
+[[ "$title" =~ ^VORTELAN\ [1-5][0-9]{3}:\ \ [a-z]+ ]] || fail "window title '$title'"
+
+# A look at the show: the grid of empty cells, light cells with grey gaps.
+shot="$build/e2e_window.png"
+ffmpeg -loglevel error -y -f x11grab -video_size 640x480 -i "$DISPLAY+$X,$Y" -frames:v 1 "$shot" ||
+  fail "no screenshot"
+ffmpeg -loglevel error -y -i "$shot" -f rawvideo -pix_fmt rgb24 "$work/shot.rgb" || fail "screenshot unreadable"
+od -An -v -tx1 -w3 "$work/shot.rgb" | sort | uniq -c | sort -rn >"$work/colours"
+colours=$(wc -l <"$work/colours")
+top=$(head -n1 "$work/colours" | awk '{print $1}')
+echo "screenshot $shot: $colours colours, the most frequent on $top of 307200 pixels"
+[ "$colours" -ge 2 ] || fail "the window is all one colour"
+[ "$top" -le 304128 ] || fail "the window is almost all one colour (no grid)"
+
+# F4 twice: each rebuilds window, context and graphics; then Escape.
+for toggle in 1 2; do
+  xdotool key F4
+  wait_for 20 '[ "$(count "<window created=true ></window>" "$work/out")" = $((toggle + 1)) ] &&
+               [ "$(count "</video>" "$work/out")" = $((toggle + 1)) ]' || fail "toggle $toggle did not finish"
+  wait_for 5 focused_is_ours || fail "the window after toggle $toggle did not take the focus"
+done
+xdotool key Escape
+wait_for 20 '! kill -0 "$pid" 2>/dev/null' || fail "the program did not quit after Escape"
+wait "$pid"
+rc=$?
+pid=""
+[ "$rc" = 0 ] || fail "exit code $rc"
+
+video=$'<video setup=1>\n<window created=true ></window>\n<openGL setup=1 ></openGL>\n'
+video+=$'\n[img: 640x480 24]\n[img: 640x480 24]\n[img: 640x480 24]</video>\n'
+expected="${video}"$'entering loop..\n'"${video}${video}"$'<video setup=1>\n</video>\n'
+[ "$(cat "$work/out"; echo x)" = "${expected}x" ] || {
+  echo "--- expected"; printf '%s' "$expected" | cat -A
+  fail "console record differs"
+}
+
+# The screen offers only its own size, so both toggles into fullscreen are
+# refused and a window is made instead.
+read -r sw sh < <(xdotool getdisplaygeometry)
+if [ "$sw $sh" != "640 480" ]; then
+  refused=$'please note: failure:\n ChangeDisplaySettings[(]0x[0-9A-F]+,0x4[)]\n returned -?[0-9]+\nno 640x480 fullscreen for you'
+  n=$(grep -c "^no 640x480 fullscreen for you$" "$work/err" || true)
+  [ "$n" = 2 ] || fail "expected two refused fullscreen modes, found $n"
+  [[ "$(cat "$work/err")" =~ $refused ]] || fail "refused-mode message text"
+fi
+echo "ok: window, title, screenshot, two toggles, Escape, console record"

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Without a display the program says so and ends at once with exit code 0;
+# --help (or -h) prints the usage and opens no window, display or not.
+# Arguments: the vortelan binary and the build directory.
+set -uo pipefail
+bin="$1"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+  echo "FAIL: $*"
+  echo "--- stdout"; cat -A "$work/out" 2>/dev/null
+  echo "--- stderr"; cat "$work/err" 2>/dev/null
+  exit 1
+}
+
+cd "$work"
+run_headless() {
+  env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER VORTELAN_MESSAGES=stderr SDL_AUDIODRIVER=dummy \
+    timeout 20 "$bin" "$@" >"$work/out" 2>"$work/err"
+}
+
+# Settings from the command line, and with none from a vortelan.ini here.
+for args in "/FULLSCREEN 0 /WIDTH 640 /HEIGHT 480" ""; do
+  printf 'width = 800\n' >vortelan.ini
+  start=$(date +%s)
+  # shellcheck disable=SC2086
+  run_headless $args
+  rc=$?
+  took=$(($(date +%s) - start))
+  [ "$rc" = 0 ] || fail "exit code $rc with '$args'"
+  [ "$took" -le 10 ] || fail "took ${took}s to give up"
+  err="$(cat "$work/err")"
+  expected=$'please note: RegisterClass() failed\n'
+  expected+=$'please note: window creation failed \n exiting now -1\n'
+  expected+=$'please note: demo attempt was a complete failure.. \n bye'
+  [[ "$err" == *"$expected"* ]] || { printf 'expected on stderr:\n%s' "$expected"; fail "messages with '$args'"; }
+  grep -q "no display" "$work/err" || fail "no line saying that no display is reachable"
+  [ "$(cat "$work/out")" = "<video setup=1>" ] || fail "console with '$args'"
+done
+
+for flag in --help -h "/WIDTH 800 --help"; do
+  # With a display too: no window may open.
+  # shellcheck disable=SC2086
+  VORTELAN_MESSAGES=stderr SDL_AUDIODRIVER=dummy timeout 10 "$bin" $flag >"$work/out" 2>"$work/err"
+  rc=$?
+  [ "$rc" = 0 ] || fail "exit code $rc for $flag"
+  grep -q "^usage: vortelan" "$work/out" || fail "no usage for $flag"
+  for word in /WIDTH /HEIGHT /DETAIL /FULLSCREEN /WARNING /MUSIC /TEST Escape F4 vortelan.ini; do
+    grep -q -F -- "$word" "$work/out" || fail "usage does not mention $word"
+  done
+  grep -q "video setup" "$work/out" && fail "$flag started the show"
+  [ -s "$work/err" ] && fail "$flag wrote to stderr"
+done
+echo "ok: no display, --help"
