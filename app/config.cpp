@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "app/diagnostics.h"
 #include "app/globals.h"
 
@@ -16,7 +18,8 @@ const char* const USAGE_TEXT =
     "options (names in any case, each followed by its value):\n"
     "  /WIDTH n        screen width in pixels (default 1280, at least 320)\n"
     "  /HEIGHT n       screen height in pixels (default 960, at least 240)\n"
-    "  /DETAIL n       detail level 1..6: smallest cell 4, 8, 16, 32, 64 pixels (default 1)\n"
+    "  /DETAIL n       detail level 1..6: 1 finest (4-pixel cells drawn as dots),\n"
+    "                  then smallest cells of 4, 8, 16, 32, 64 pixels (default 1)\n"
     "  /FULLSCREEN n   1 fullscreen, 0 in a window (default 1)\n"
     "  /WARNING n      seconds of the warning screen (default 5)\n"
     "  /MUSIC n        0 plays without sound (default 1)\n"
@@ -125,6 +128,12 @@ void splitCommandLine(const char* commandLine) {
 
 void loadIniFile(const char* fileName) {
     FILE* file = std::fopen(fileName, "rb");
+    // A directory (or a device) of that name opens but cannot be read as a file.
+    struct stat info;
+    if (file && (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode))) {
+        std::fclose(file);
+        file = nullptr;
+    }
     if (!file) {
         consolePrint("file `%s` is missing..", fileName);
         parseOptions(0, nullptr);

@@ -313,10 +313,11 @@ TEST(Config, MissingOrUnreadableIniFileGivesDefaults) {
     EXPECT_EQ(current(), DEFAULTS);
     EXPECT_EQ(blocksAcross, 20);
 
-    // A directory opens but cannot be read: defaults, and no endless read.
+    // A directory of that name cannot be read either: the same line, defaults.
     resetDemoGlobals();
     scramble();
-    loadIniFile(dir.path().c_str());
+    out = captureStdout([&] { loadIniFile(dir.path().c_str()); });
+    EXPECT_EQ(out, "file `" + dir.path() + "` is missing..");
     EXPECT_EQ(current(), DEFAULTS);
 }
 
