@@ -90,7 +90,9 @@ TEST(Formatter, LongTextsAreCutAt255Characters) {
     EXPECT_EQ(format((std::string(254, 'b') + "%i").c_str(), 123), std::string(254, 'b') + "1");
 
     const std::string s1000(1000, 's');
-    EXPECT_EQ(format("x%sy", s1000.c_str()), "x" + std::string(254, 's'));
+    std::string cut = std::string(255, 's');
+    cut[0] = 'x';
+    EXPECT_EQ(format("x%sy", s1000.c_str()), cut);
     EXPECT_EQ(format("%s%s%i", s1000.c_str(), s1000.c_str(), 5), std::string(255, 's'));
 
     // The widest %f output (over 300 characters) still only fills the buffer.
