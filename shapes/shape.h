@@ -1,0 +1,72 @@
+#pragma once
+// Shape records and their inside/outside tests. A shape is a pair (record,
+// evaluation function); a group holds such pairs and reads them through its own
+// frame. Which of the three readings (AND, OR, XOR) applies to a group is chosen
+// by whoever holds it, so the same group can be read in different ways.
+#include <cstdint>
+
+// Answers 1 (inside) or 0 (outside) for the point (x, y) in the node's parent
+// coordinates. The kind of record is known only through the function.
+using ShapeFn = int (*)(const void* node, float x, float y);
+
+// The bit pattern of a child slot that was never filled: every byte 0x66. It is
+// not a null pointer, and a slot at or beyond a group's count is never read.
+constexpr uintptr_t UNSET_CHILD = static_cast<uintptr_t>(0x6666666666666666ull);
+
+constexpr int GROUP_SLOTS = 32;  // children per group
+constexpr int GROUP_EDGES = 4;   // half-planes a rectangle or triangle needs
+
+struct Disc {
+    float cx = 0.0f;
+    float cy = 0.0f;
+    float radius = 1.0f;  // must not be 0
+};
+
+// Inside where the offset from (x0, y0), divided by scale and projected on
+// (nx, ny), is less than limit.
+struct HalfPlane {
+    float x0 = 0.0f;
+    float y0 = 0.0f;
+    float scale = 1.0f;  // must not be 0
+    float nx = 0.0f;
+    float ny = 0.0f;
+    float limit = 0.0f;
+};
+
+struct ShapeGroup;
+void initShapeGroup(ShapeGroup* group);
+
+// Up to 32 children in a local frame: a child point (u, v) sits at the parent
+// point (x0, y0) + scale * (u * (cos, -sin) + v * (sin, cos)). A negative scale
+// turns the frame by a half turn. The group does not own its children.
+struct ShapeGroup {
+    float x0;
+    float y0;
+    float scale;  // must not be 0
+    float sin;    // sin and cos are kept by the caller, never renormalised
+    float cos;
+    int32_t count;  // children in use, 0 to 32
+    const void* children[GROUP_SLOTS];
+    ShapeFn childFns[GROUP_SLOTS];  // entry i evaluates children[i]
+    // The half-planes of a rectangle or triangle built into this group. Keeping
+    // them here lets every rebuild refill the same records (no allocation at
+    // all); children[] still points at them, so evaluation is unchanged. A copy
+    // of the group would point back at the original's edges.
+    HalfPlane edges[GROUP_EDGES];
+
+    ShapeGroup() { initShapeGroup(this); }
+};
+
+int insideDisc(const void* disc, float x, float y);
+int outsideDisc(const void* disc, float x, float y);
+int insideHalfPlane(const void* plane, float x, float y);
+int intersectGroup(const void* group, float x, float y);
+int unionGroup(const void* group, float x, float y);
+int xorGroup(const void* group, float x, float y);
+
+// Escape-time test in double precision: c = (mandelScale * x - mandelOffsetX,
+// mandelScale * y - mandelOffsetY); 1 if |z|^2 stays within 2.25 for 50 steps.
+int insideMandelbrot(float x, float y);
+extern float mandelScale;
+extern float mandelOffsetX;
+extern float mandelOffsetY;
