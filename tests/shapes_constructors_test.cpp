@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <new>
 
+#include "app/globals.h"
 #include "shapes/constructors.h"
+#include "shapes/scene_objects.h"
 
 // Counts every allocation through operator new in this test program, so that
 // a rebuild can be shown to allocate nothing. The count is only read around
@@ -132,4 +134,16 @@ TEST(ShapeConstructors, RebuildReusesTheGroupsOwnEdges) {
     EXPECT_EQ(edge(g, 2).limit, 2.0f);
     EXPECT_EQ(edge(g, 0).limit, 1.0f);
     EXPECT_EQ(edge(g, 0).ny, -1.0f);
+}
+
+TEST(ShapeConstructors, SceneRebuildAllocatesNothing) {
+    buildTileMap();
+    buildSceneObjects();
+    const long before = newCalls;
+    for (int n = 0; n < 20; ++n) {  // twenty fullscreen toggles
+        buildTileMap();
+        buildSceneObjects();
+    }
+    EXPECT_EQ(newCalls, before);
+    resetDemoGlobals();
 }
