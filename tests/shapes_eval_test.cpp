@@ -196,22 +196,6 @@ TEST(ShapeEval, FrameTransforms) {
     }
 }
 
-TEST(ShapeEval, NestedGroupsComposeTheirFrames) {
-    // A unit disc in a group scaled by 10 and moved 20 down, held by a group
-    // at (100, 50) turned a quarter: "down" in the holder points right.
-    static const Disc unit{0.0f, 0.0f, 1.0f};
-    ShapeGroup inner, outer;
-    inner.count = 1, inner.children[0] = &unit, inner.childFns[0] = insideDisc;
-    inner.x0 = 0.0f, inner.y0 = 20.0f, inner.scale = 10.0f;
-    outer.count = 1, outer.children[0] = &inner, outer.childFns[0] = intersectGroup;
-    outer.x0 = 100.0f, outer.y0 = 50.0f, outer.sin = 1.0f, outer.cos = 0.0f;
-    // Outer local (0, 20) is parent (100, 50) + 20 * (sin, cos) = (120, 50).
-    EXPECT_EQ(unionGroup(&outer, 120.0f, 50.0f), 1);
-    EXPECT_EQ(unionGroup(&outer, 129.0f, 50.0f), 1);
-    EXPECT_EQ(unionGroup(&outer, 131.0f, 50.0f), 0);
-    EXPECT_EQ(unionGroup(&outer, 100.0f, 70.0f), 0);
-}
-
 TEST_F(ShapeMandelbrot, EscapeTest) {
     mandelScale = 1.0f, mandelOffsetY = 0.0f;
     const struct {

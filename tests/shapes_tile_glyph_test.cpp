@@ -90,18 +90,6 @@ TEST_F(TileGlyphTest, TruncationTowardZeroWidensTheCentreTile) {
     EXPECT_EQ(insideTileGlyph(&tileGlyph, 0.0f, 0.0002f), 0);    // g = -2: row 9
 }
 
-TEST_F(TileGlyphTest, FrameMovesTurnsAndSizesTheGrid) {
-    fillMap(0);
-    tileMap[15][2] = 1;
-    tileGlyph = {640.0f, 480.0f, 500.0f, 0.0f, 1.0f};
-    EXPECT_EQ(insideTileGlyph(&tileGlyph, 640.0f - 0.8f * 500.0f, 480.0f - 0.55f * 500.0f), 0);
-    EXPECT_EQ(insideTileGlyph(&tileGlyph, 640.0f + 0.8f * 500.0f, 480.0f - 0.55f * 500.0f), 1);
-    // A quarter turn: local (-0.8, -0.55) sits at parent offset -0.8 (cos, -sin) - 0.55 (sin, cos).
-    tileGlyph.sin = 1.0f, tileGlyph.cos = 0.0f;
-    EXPECT_EQ(insideTileGlyph(&tileGlyph, 640.0f - 0.55f * 500.0f, 480.0f + 0.8f * 500.0f), 0);
-    EXPECT_EQ(insideTileGlyph(&tileGlyph, 640.0f - 0.8f * 500.0f, 480.0f - 0.55f * 500.0f), 1);
-}
-
 TEST(TileCodes, PaperBoundsAtTheEdges) {
     // (code, fx, fy, paper); s = fx + fy, d = fx - fy.
     const struct {
