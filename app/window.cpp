@@ -11,6 +11,8 @@
 #include "render/draw.h"
 #include "render/frame.h"
 #include "render/textures.h"
+#include "shapes/scene_objects.h"
+#include "shapes/tile_glyph.h"
 
 WindowHandle demoWindow = nullptr;
 DeviceContext demoDC = nullptr;
@@ -142,4 +144,6 @@ void initGraphics() {
     draw->setupView(screenWidth, screenHeight);
     consolePrint("</openGL>\n");
     createTextures();  // the old context took its textures with it
+    buildTileMap();
+    buildSceneObjects();
 }

@@ -7,6 +7,7 @@
 #include "render/cells.h"
 #include "render/draw.h"
 #include "render/overlays.h"
+#include "timeline/composition.h"
 #include "timeline/timeline.h"
 
 float frameSeconds = 0.0f;

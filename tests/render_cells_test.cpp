@@ -5,6 +5,7 @@
 
 #include "render/cells.h"
 #include "render_support.h"
+#include "timeline/composition.h"
 #include "timeline/timeline.h"
 
 namespace {

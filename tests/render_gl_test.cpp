@@ -10,6 +10,7 @@
 #include "render/png.h"
 #include "render/textures.h"
 #include "render_support.h"
+#include "timeline/composition.h"
 #include "timeline/timeline.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "render_support.h"
+#include "timeline/composition.h"
 #include "timeline/timeline.h"
 
 namespace {
