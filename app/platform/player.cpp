@@ -24,6 +24,7 @@ constexpr int CHUNK_FRAMES = 512;    // one render-and-queue step
 constexpr int DEVICE_FRAMES = 512;   // SDL's device buffer (11.6 ms at 44100 Hz)
 constexpr int AHEAD_FRAMES = 2048;   // rendered ahead of the audible frame
 constexpr int FIFO_FRAMES = 4096;    // offline: rendered ahead of the caller
+constexpr int PENDING_FRAMES = 4096; // a whole tick down to tempo 27 at 44100 Hz
 constexpr uint8_t NO_NOTE = 0xFF;
 constexpr uint8_t NO_VOLUME = 0xFF;
 constexpr int32_t VOLUME_COMMAND_VOLUME = 1;  // libopenmpt's volume-column "set volume"
@@ -67,6 +68,13 @@ struct Engine {
     RowOnset ring[ONSET_RING];
     uint32_t ringHead = 0;  // next to fire
     uint32_t ringCount = 0;
+    // Frames read but not yet handed out. libopenmpt is read a tick at a time
+    // whatever the caller asks for, because its output (by a least significant
+    // bit here and there) depends on where reads are cut: the song then sounds
+    // the same however it is taken.
+    int16_t pending[2 * PENDING_FRAMES];
+    uint32_t pendingRead = 0;
+    uint32_t pendingCount = 0;
 };
 
 struct Player {
@@ -161,44 +169,60 @@ void finishSong(Engine& e) {
     pushOnset(e, RowOnset{e.rendered, static_cast<uint16_t>(endOrder), 0, true});
 }
 
+// Reads the next piece of the song into the pending frames: one frame where
+// a tick should start, else the rest of the tick.
+void readPiece(Engine& e) {
+    e.pendingRead = 0;
+    e.pendingCount = 0;
+    if (e.scanning || e.rendered == e.nextTick) {
+        // One frame: libopenmpt starts a tick at the beginning of a read, so a
+        // row that changes now began exactly at this frame.
+        if (openmpt_module_read_interleaved_stereo(e.module, e.rate, 1, e.pending) == 0) {
+            finishSong(e);
+            return;
+        }
+        int64_t frame = e.rendered++;
+        e.pendingCount = 1;
+        bool changed = noteRow(e, frame);
+        if (e.scanning && !changed) return;
+        e.scanning = false;
+        e.nextTick = frame + tickFrames(e);
+        return;
+    }
+    size_t want = static_cast<size_t>(std::min<int64_t>(PENDING_FRAMES, e.nextTick - e.rendered));
+    size_t got = openmpt_module_read_interleaved_stereo(e.module, e.rate, want, e.pending);
+    int64_t start = e.rendered;
+    e.rendered += static_cast<int64_t>(got);
+    e.pendingCount = static_cast<uint32_t>(got);
+    if (got < want) {
+        // The song ended inside the read (libopenmpt rewinds its position
+        // then, so the row it reports now means nothing).
+        finishSong(e);
+        return;
+    }
+    if (noteRow(e, start)) {
+        // A row began inside the read: the tick prediction was wrong. Place
+        // it at the read's start and find the phase again on the next row.
+        player.inexactOnsets.fetch_add(1, std::memory_order_relaxed);
+        e.scanning = true;
+    }
+}
+
 // Renders up to frames frames into out (interleaved stereo). Fewer when the
 // song ends or when the onset ring needs firing first.
 size_t engineRender(Engine& e, int16_t* out, size_t frames) {
     size_t done = 0;
-    while (done < frames && !e.finished && e.ringCount + 2 <= ONSET_RING) {
-        int16_t* at = out + 2 * done;
-        if (e.scanning || e.rendered == e.nextTick) {
-            // One frame: libopenmpt starts a tick at the beginning of a read,
-            // so a row that changes now began exactly at this frame.
-            if (openmpt_module_read_interleaved_stereo(e.module, e.rate, 1, at) == 0) {
-                finishSong(e);
-                break;
-            }
-            int64_t frame = e.rendered++;
-            ++done;
-            bool changed = noteRow(e, frame);
-            if (e.scanning && !changed) continue;
-            e.scanning = false;
-            e.nextTick = frame + tickFrames(e);
+    while (done < frames) {
+        if (e.pendingCount == 0) {
+            if (e.finished || e.ringCount + 2 > ONSET_RING) break;
+            readPiece(e);
             continue;
         }
-        size_t want = std::min<size_t>(frames - done, static_cast<size_t>(e.nextTick - e.rendered));
-        size_t got = openmpt_module_read_interleaved_stereo(e.module, e.rate, want, at);
-        int64_t start = e.rendered;
-        e.rendered += static_cast<int64_t>(got);
-        done += got;
-        if (got < want) {
-            // The song ended inside the read (libopenmpt rewinds its position
-            // then, so the row it reports now means nothing).
-            finishSong(e);
-            break;
-        }
-        if (noteRow(e, start)) {
-            // A row began inside the read: the tick prediction was wrong. Place
-            // it at the read's start and find the phase again on the next row.
-            player.inexactOnsets.fetch_add(1, std::memory_order_relaxed);
-            e.scanning = true;
-        }
+        uint32_t take = static_cast<uint32_t>(std::min<size_t>(e.pendingCount, frames - done));
+        std::memcpy(out + 2 * done, e.pending + 2 * size_t(e.pendingRead), size_t(take) * 4);
+        e.pendingRead += take;
+        e.pendingCount -= take;
+        done += take;
     }
     return done;
 }
