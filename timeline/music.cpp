@@ -3,6 +3,7 @@
 #include "app/diagnostics.h"
 #include "app/globals.h"
 #include "app/platform/player.h"
+#include "assets/assets.h"
 
 namespace {
 constexpr int DEVICE_DEFAULT = -1;
@@ -38,10 +39,7 @@ int loadMusicFrom(const unsigned char* data, unsigned size) {
     return 0;
 }
 
-int loadMusic() {
-    // The show's own module is not generated yet: nothing to load.
-    return 0;
-}
+int loadMusic() { return loadMusicFrom(musicModule, musicModuleSize); }
 
 void startMusic() { playerPlay(0, 0, 1); }
 
