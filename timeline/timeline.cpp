@@ -3,16 +3,14 @@
 #include "app/diagnostics.h"
 #include "app/globals.h"
 #include "app/platform/platform.h"
+#include "app/platform/player.h"
 #include "shapes/scene_objects.h"
 #include "timeline/animators.h"
 
 float scenePulse = 0.0f;
 float scenePulseRate = 1.0f;
 int64_t previousCounter = 0;
-namespace {
-uint32_t silentPosition() { return 0; }
-}  // namespace
-uint32_t (*timelinePosition)() = silentPosition;
+uint32_t (*timelinePosition)() = playerGetPosition;
 void (*timelineTrace)(TimelineStep) = nullptr;
 
 namespace {

@@ -315,7 +315,9 @@ void arrange(Score& s, const PatternPlan& plan, const std::vector<Chord>& chords
         for (int r : {30, 62}) s.put(r, CH_OPEN_HAT, INS_OPEN_HAT, 34);
         for (int r : {0, 32}) s.put(r, CH_CRASH, INS_CRASH);
         s.put(0, CH_IMPACT, INS_IMPACT);
-        tomFill(s, 57, {67, 62, 57});  // the toms' first hit
+        // A low tom on the downbeat: from its first hit the fan may show.
+        s.put(0, CH_TOM, INS_TOM, 44, 55);
+        tomFill(s, 57, {67, 62, 57});
         bass(s, chords, "R..R..R..R.RO.R.", 48);
         pad(s, chords, {30});
         break;
