@@ -7,6 +7,8 @@
 #include <cmath>
 
 #include "app/globals.h"
+#include "app/offline_show.h"
+#include "timeline/composition.h"
 #include "render/draw.h"
 #include "render/frame.h"
 #include "render/soft_draw.h"
@@ -95,6 +97,37 @@ void BM_BruteForceFrame(benchmark::State& state) {
     state.counters["quads/frame"] = 0;
 }
 BENCHMARK(BM_BruteForceFrame)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// Frames of the show itself at a moment of each kind of scene: the music
+// played offline to that time, then the same frame drawn again and again.
+int countedShowScene(float x, float y) {
+    ++samples;
+    return sampleScene(x, y);
+}
+
+void BM_ShowFrame(benchmark::State& state) {
+    static const double moments[] = {5.0, 50.0, 38.55, 66.0, 89.0, 133.0};
+    static const char* names[] = {"intro", "logo", "mandelbrot zoom", "crosses", "free discs", "trimmed mandelbrot"};
+    OfflineShow show;
+    if (!openOfflineShow(&show, 1280, 960, 1)) {
+        state.SkipWithError("no offline player");
+        return;
+    }
+    detailStep = 1 << state.range(1);
+    startOfflineShow(&show);
+    drawOfflineFrame(&show, moments[state.range(0)]);
+    frameScene = countedShowScene;
+    samples = 0;
+    softQuadCount = 0;
+    for (auto _ : state) renderFrame();
+    state.SetLabel(names[state.range(0)]);
+    state.counters["samples/frame"] = static_cast<double>(samples) / static_cast<double>(state.iterations());
+    state.counters["quads/frame"] = static_cast<double>(softQuadCount) / static_cast<double>(state.iterations());
+    frameScene = sampleScene;
+    closeOfflineShow(&show);
+}
+BENCHMARK(BM_ShowFrame)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 2, 5}})->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)->ReportAggregatesOnly(true);
 
 // One vertex through the interface table against a direct call of the same
 // empty function: the table's own cost per vertex.
