@@ -95,13 +95,6 @@ std::vector<int> rowsIn(const std::vector<Hit>& hits, int order) {
     return rows;
 }
 
-// 1-based hit k lands at (order, row).
-void expectHitAt(const std::vector<Hit>& hits, size_t k, int order, int row) {
-    ASSERT_GE(hits.size(), k);
-    EXPECT_EQ(hits[k - 1].order, order) << "hit " << k;
-    EXPECT_EQ(hits[k - 1].row, row) << "hit " << k;
-}
-
 const int MAIN_ORDERS[] = {3, 4, 6, 7, 8, 10, 11, 16, 17, 18};
 
 }  // namespace
@@ -113,83 +106,39 @@ TEST(ShowCues, EveryNoteNamesItsInstrument) {
     EXPECT_EQ(h.notesWithoutInstrument, 0);
 }
 
-TEST(ShowCues, MainBeatInstrument1) {
+// Where the counted hits of instruments 1, 2, 4 and 5 fall in the opening
+// is checked by playing the module (music_cues_test); here the parts that
+// carry the main orders, and the notes the callback must turn down.
+TEST(ShowCues, SteadyPartsInTheMainOrders) {
     const PlayedHits& h = playedHits();
-    const std::vector<Hit>& k = h.counted[1];
-    // Order 0: eight hits, one every eight rows (the opening boxes, 1-7).
-    EXPECT_EQ(rowsIn(k, 0), (std::vector<int>{0, 8, 16, 24, 32, 40, 48, 56}));
-    // 31 by the end of order 2; the 32nd on order 3, row 0 (the ring arcs go).
-    EXPECT_EQ(countIn(k, 0, 2), 31);
-    expectHitAt(k, 32, 3, 0);
-    // A steady beat after that: every later order has hits, the main ones on
-    // every beat, and no gap longer than a bar.
-    for (int o = 3; o < 21; ++o) EXPECT_GT(countIn(k, o, o), 0) << "order " << o;
-    for (int o : MAIN_ORDERS) EXPECT_GE(countIn(k, o, o), 16) << "order " << o;
-    for (size_t i = 32; i < k.size(); ++i) EXPECT_LE(k[i].seconds - k[i - 1].seconds, 16 * 0.12 + 1e-6) << i;
-    // The ghost notes and other pitches are really there, and really ignored.
-    bool ghost = false, otherNote = false;
-    for (const Hit& x : h.ignored[1]) ghost |= x.note == 60 && x.volume == 10, otherNote |= x.note != 60;
-    EXPECT_TRUE(ghost);
-    EXPECT_TRUE(otherNote);
-}
-
-TEST(ShowCues, SnareInstrument2) {
-    const std::vector<Hit>& k = playedHits().counted[2];
-    // Hits 1-3 in order 0 (the first and third flash), 7 by the end of order
-    // 1, 9 and then 12 within order 2: the four ring arcs appear at 1, 7, 9, 12.
-    EXPECT_EQ(countIn(k, 0, 0), 3);
-    EXPECT_EQ(countIn(k, 0, 1), 7);
-    EXPECT_EQ(countIn(k, 0, 2), 12);
-    ASSERT_GE(k.size(), 12u);
-    EXPECT_EQ(k[0].order, 0);
-    EXPECT_EQ(k[6].order, 1);
-    EXPECT_EQ(k[8].order, 2);
-    EXPECT_EQ(k[11].order, 2);
-    // A backbeat after that: beats 2 and 4 of every bar in the main orders.
+    const std::vector<Hit>& kick = h.counted[1];
+    for (int o = 3; o < 21; ++o) EXPECT_GT(countIn(kick, o, o), 0) << "order " << o;
+    for (int o : MAIN_ORDERS) EXPECT_GE(countIn(kick, o, o), 16) << "order " << o;
+    for (size_t i = 32; i < kick.size(); ++i)
+        EXPECT_LE(kick[i].seconds - kick[i - 1].seconds, 16 * 0.12 + 1e-6) << "kick " << i;
     for (int o : MAIN_ORDERS) {
-        const std::vector<int> rows = rowsIn(k, o);
+        const std::vector<int> rows = rowsIn(h.counted[2], o);  // the backbeat
         for (int beat = 4; beat < 64; beat += 8)
             EXPECT_NE(std::find(rows.begin(), rows.end(), beat), rows.end()) << "order " << o << " row " << beat;
     }
-}
-
-TEST(ShowCues, HatsInstrument3FromOrder3) {
-    const std::vector<Hit>& k = playedHits().counted[3];
-    EXPECT_EQ(countIn(k, 0, 2), 0);
-    for (int o : MAIN_ORDERS) EXPECT_GE(countIn(k, o, o), 8) << "order " << o;
-}
-
-TEST(ShowCues, AccentsInstrument4InTheOpening) {
-    const PlayedHits& h = playedHits();
-    const std::vector<Hit>& k = h.counted[4];
-    // 16 to 32 accents at volume >= 32 in order 0, about every 4 rows from
-    // the start, and softer notes between them that do not count.
-    const std::vector<int> rows = rowsIn(k, 0);
-    ASSERT_GE(rows.size(), 16u);
-    EXPECT_LE(rows.size(), 32u);
-    EXPECT_LE(rows.front(), 3);
-    for (size_t i = 1; i < rows.size(); ++i) EXPECT_LE(rows[i] - rows[i - 1], 4) << "row " << rows[i];
-    EXPECT_GE(rows.back(), 56);
-    EXPECT_GE(countIn(h.ignored[4], 0, 0), 4);
-}
-
-TEST(ShowCues, FlashInstrument5From129thHit) {
-    const PlayedHits& h = playedHits();
-    const std::vector<Hit>& k = h.counted[5];
-    // From order 3 on, about every 4 rows in the main orders; the 129th
-    // accent at volume exactly 20 falls in order 15 or 16.
-    EXPECT_EQ(countIn(k, 0, 2), 0);
+    EXPECT_EQ(countIn(h.counted[3], 0, 2), 0);
+    EXPECT_EQ(countIn(h.counted[5], 0, 2), 0);
     for (int o : MAIN_ORDERS) {
-        EXPECT_GE(countIn(k, o, o), 12) << "order " << o;
-        EXPECT_LE(countIn(k, o, o), 20) << "order " << o;
+        EXPECT_GE(countIn(h.counted[3], o, o), 8) << "order " << o;
+        EXPECT_GE(countIn(h.counted[5], o, o), 12) << "order " << o;  // about every 4 rows
+        EXPECT_LE(countIn(h.counted[5], o, o), 20) << "order " << o;
     }
-    ASSERT_GE(k.size(), 129u);
-    EXPECT_GE(k[128].order, 15);
-    EXPECT_LE(k[128].order, 16);
-    // Near misses in volume are present and are not counted.
-    bool near = false;
-    for (const Hit& x : h.ignored[5]) near |= x.volume != 20;
-    EXPECT_TRUE(near);
+}
+
+TEST(ShowCues, NotesTheCallbackTurnsDownAreReallyThere) {
+    const PlayedHits& h = playedHits();
+    bool ghost = false, otherNote = false, nearMiss = false;
+    for (const Hit& x : h.ignored[1]) ghost |= x.note == 60 && x.volume == 10, otherNote |= x.note != 60;
+    for (const Hit& x : h.ignored[5]) nearMiss |= x.volume != 20;
+    EXPECT_TRUE(ghost);
+    EXPECT_TRUE(otherNote);
+    EXPECT_TRUE(nearMiss);
+    EXPECT_GE(countIn(h.ignored[4], 0, 0), 4);  // soft notes between the accents
 }
 
 TEST(ShowCues, StabsTomsAndBigAccents) {
