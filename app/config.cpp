@@ -99,8 +99,12 @@ void parseOptions(int count, const char* const* tokens) {
         }
     }
 
+    deriveScreenGeometry();
+}
+
+void deriveScreenGeometry() {
     viewWidth = static_cast<float>(screenWidth);
-    viewHeight = static_cast<float>(screenWidth * 0.75);
+    viewHeight = static_cast<float>(screenWidth * 0.75);  // from the width on purpose
     blocksAcross = blocksFor(screenWidth);
     blocksDown = blocksFor(screenHeight);
 }

@@ -9,6 +9,9 @@ constexpr int INI_STORE_CAPACITY = 256;     // bytes shared by all tokens of the
 constexpr int TOKEN_LIMIT = 128;
 
 void parseOptions(int count, const char* const* tokens);
+// viewWidth, viewHeight, blocksAcross and blocksDown from the screen size;
+// parseOptions ends with it.
+void deriveScreenGeometry();
 void setDetailLevel(int level);
 int compareNoCase(const char* a, const char* b);
 void loadIniFile(const char* fileName);

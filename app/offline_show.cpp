@@ -1,5 +1,6 @@
 #include "app/offline_show.h"
 
+#include "app/config.h"
 #include "app/globals.h"
 #include "app/platform/platform.h"
 #include "app/platform/player.h"
@@ -22,10 +23,7 @@ bool openOfflineShow(OfflineShow* show, int width, int height, int detail) {
     resetDemoGlobals();
     screenWidth = width;
     screenHeight = height;
-    viewWidth = static_cast<float>(width);
-    viewHeight = static_cast<float>(width * 0.75);
-    blocksAcross = (width + 63) / 64;
-    blocksDown = (height + 63) / 64;
+    deriveScreenGeometry();
     detailStep = detail;
     fullscreen = 0;
     show->warningSeconds = 0;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/config.h"
 #include "app/globals.h"
 #include "app/platform/platform.h"
 #include "app/window.h"
@@ -49,10 +50,7 @@ protected:
     void compare(int width, int height, const std::vector<FrameSetup>& frames, const char* name) {
         screenWidth = width;
         screenHeight = height;
-        viewWidth = static_cast<float>(width);
-        viewHeight = width * 0.75f;
-        blocksAcross = (width + 63) / 64;
-        blocksDown = (height + 63) / 64;
+        deriveScreenGeometry();
         fullscreen = 0;
         ASSERT_EQ(createDemoWindow(), 0);
         initGraphics();

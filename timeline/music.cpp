@@ -6,8 +6,6 @@
 #include "assets/assets.h"
 
 namespace {
-constexpr int DEVICE_DEFAULT = -1;
-constexpr int DEVICE_NONE = -2;
 constexpr uint32_t FREQUENCY = 44100;
 
 // One accepted hit: the count only grows, the pulse restarts at full.
@@ -22,11 +20,11 @@ int initMusic() {
         showMessage("wrong BASSMOD dll?\n(not version 2.0)");
         return -1;
     }
-    if (noSound) return playerInit(DEVICE_NONE, FREQUENCY, 0) ? 0 : -1;
-    int result = playerInit(DEVICE_DEFAULT, FREQUENCY, 0);
+    if (noSound) return playerInit(PLAYER_DEVICE_NONE, FREQUENCY, 0) ? 0 : -1;
+    int result = playerInit(PLAYER_DEVICE_DEFAULT, FREQUENCY, 0);
     if (result) return 0;
     showMessage("failure:\n BASSMOD_Init(-1,44100,0)\n returned %i\nno sound! :(", result);
-    return playerInit(DEVICE_NONE, FREQUENCY, 0) ? 0 : -1;
+    return playerInit(PLAYER_DEVICE_NONE, FREQUENCY, 0) ? 0 : -1;
 }
 
 int loadMusicFrom(const unsigned char* data, unsigned size) {

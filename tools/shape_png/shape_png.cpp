@@ -21,6 +21,7 @@
 #include "app/globals.h"
 #include "render/png.h"
 #include "shapes/scene_objects.h"
+#include "timeline/animators.h"
 
 namespace {
 
@@ -90,18 +91,6 @@ const Entry* findEntry(const char* name) {
         }
     }
     return nullptr;
-}
-
-// The cut-outs over the bulbs, as the zoom places them (viewing aid only).
-void placeCutouts() {
-    const double inv = 1.0 / mandelScale;
-    const double centres[3] = {1.0, 1.31, 0.23};
-    const double radii[3] = {0.23, 0.05, 0.5};
-    for (int i = 0; i < 3; ++i) {
-        mandelCutouts[i].cx = static_cast<float>((mandelOffsetX - centres[i]) * inv);
-        mandelCutouts[i].cy = static_cast<float>(mandelOffsetY * inv);
-        mandelCutouts[i].radius = static_cast<float>(radii[i] * inv);
-    }
 }
 
 int usage() {
@@ -187,7 +176,7 @@ int main(int argc, char** argv) {
     mandelScale = static_cast<float>(mandel[0]);
     mandelOffsetX = static_cast<float>(mandel[1]);
     mandelOffsetY = static_cast<float>(mandel[2]);
-    placeCutouts();
+    placeMandelCutouts();  // the cut-outs over the bulbs, as the zooms place them
 
     // Point of the image: object units about the centre, or view pixels.
     double unitsPerPixel = 1.0, originX = 0.0, originY = 0.0;

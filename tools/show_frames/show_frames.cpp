@@ -13,10 +13,8 @@
 
 namespace {
 bool save(const OfflineShow& show, const std::string& path) {
-    std::vector<uint8_t> rgb(static_cast<size_t>(show.fb.width) * show.fb.height * 3);
-    for (size_t i = 0, j = 0; i < show.fb.pixels.size(); i += 4, j += 3)
-        for (int c = 0; c < 3; ++c) rgb[j + c] = show.fb.pixels[i + c];
-    bool ok = writePng(path.c_str(), show.fb.width, show.fb.height, 3, rgb.data(), show.fb.width * 3);
+    const SoftFramebuffer& fb = show.fb;  // RGBA, alpha always 255
+    bool ok = writePng(path.c_str(), fb.width, fb.height, 4, fb.pixels.data(), fb.width * 4);
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", path.c_str());
     return ok;
 }
