@@ -130,6 +130,6 @@ TEST_F(MusicSync, LoadRegistersTheInstrumentSyncsAndTheEnd) {
     expected[5] = 1;
     EXPECT_EQ(counts(), expected);
     EXPECT_EQ(currentDemoPhase(), 1);
-    EXPECT_EQ(playerGetPosition(), 1u);  // the order after the last: the end
+    EXPECT_EQ(playerGetPosition(), 15u << 16);  // the last row, order 0
 }
 }  // namespace

@@ -164,9 +164,10 @@ bool noteRow(Engine& e, int64_t frame) {
 
 void finishSong(Engine& e) {
     e.finished = true;
-    // The end of the song is heard as the order entry after the last one played.
-    int32_t endOrder = e.order < 0 ? 0 : std::min(e.order + 1, 0xFFFF);
-    pushOnset(e, RowOnset{e.rendered, static_cast<uint16_t>(endOrder), 0, true});
+    // After the end the position stays on the last row played, as with a
+    // player that stops at the end of its order list.
+    int32_t order = std::max(e.order, 0), row = std::max(e.row, 0);
+    pushOnset(e, RowOnset{e.rendered, static_cast<uint16_t>(order), static_cast<uint16_t>(row), true});
 }
 
 // Reads the next piece of the song into the pending frames: one frame where

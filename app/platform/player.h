@@ -75,8 +75,7 @@ uint32_t playerSetSync(uint32_t type, uint32_t param, PlayerSyncProc proc, uint3
 // on success.
 int playerPlay(uint32_t position, uint32_t flags, int reset);
 // The audible position: order in the low 16 bits, row in the high 16. 0 before
-// playback and without a module; after the end, the order entry that follows
-// the last one played (the end-of-song entry), row 0.
+// playback and without a module; after the end, the last row played.
 uint32_t playerGetPosition();
 // Stops playback and frees the module and its syncs.
 void playerMusicFree();
