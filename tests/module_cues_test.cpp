@@ -125,8 +125,26 @@ TEST(ShowCues, SteadyPartsInTheMainOrders) {
     EXPECT_EQ(countIn(h.counted[5], 0, 2), 0);
     for (int o : MAIN_ORDERS) {
         EXPECT_GE(countIn(h.counted[3], o, o), 8) << "order " << o;
-        EXPECT_GE(countIn(h.counted[5], o, o), 12) << "order " << o;  // about every 4 rows
-        EXPECT_LE(countIn(h.counted[5], o, o), 20) << "order " << o;
+        // Instrument 5 about every 4 rows; in the climax (16-18), where each
+        // hit flashes the colours for a second, once a bar.
+        int perBar[4] = {};
+        for (int row : rowsIn(h.counted[5], o)) ++perBar[row / 16];
+        for (int bar = 0; bar < 4; ++bar) {
+            if (o >= 16) {
+                EXPECT_EQ(perBar[bar], 1) << "order " << o << " bar " << bar;
+            } else {
+                EXPECT_GE(perBar[bar], 3) << "order " << o << " bar " << bar;
+                EXPECT_LE(perBar[bar], 5) << "order " << o << " bar " << bar;
+            }
+        }
+    }
+    const Hit* flash = nullptr;
+    for (const Hit& x : h.counted[5]) {
+        if (x.order < 16 || x.order > 18) continue;
+        if (flash) {
+            EXPECT_GE(x.seconds - flash->seconds, 1.0) << "order " << x.order << " row " << x.row;
+        }
+        flash = &x;
     }
 }
 

@@ -106,17 +106,19 @@ TEST(ShowPlayback, MainBeatCountsToThirtyTwoOnOrderThree) {
     for (int o = 3; o <= 20; ++o) EXPECT_GT(countIn(k, o, o), 0) << "order " << o;
 }
 
-TEST(ShowPlayback, SnareReachesOneSevenNineAndTwelveInTheOpening) {
+// Hits 1-3 in the opening (the first and third flash), 7 by 10 s (order 1,
+// row 19), 9 early in order 2 and 12 by its middle: the arcs come in early.
+TEST(ShowPlayback, SnareBringsTheArcsInEarly) {
     playShow();
     const std::vector<CountedHit>& k = counted[2];
     ASSERT_GE(k.size(), 12u);
     EXPECT_EQ(countIn(k, 0, 0), 3);
-    EXPECT_EQ(k[0].order, 0);
     EXPECT_EQ(k[6].order, 1);
-    EXPECT_EQ(countIn(k, 0, 1), 7);
+    EXPECT_LE(k[6].row, 19);
     EXPECT_EQ(k[8].order, 2);
+    EXPECT_LE(k[8].row, 8);
     EXPECT_EQ(k[11].order, 2);
-    EXPECT_EQ(countIn(k, 0, 2), 12);
+    EXPECT_LE(k[11].row, 32);
 }
 
 TEST(ShowPlayback, AccentsEveryFewRowsInTheOpening) {

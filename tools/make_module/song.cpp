@@ -188,11 +188,12 @@ void backbeat(Score& s, int end = ROWS, uint8_t snareVolume = DEFAULT) {
 void offbeatHats(Score& s, int end = ROWS) {
     for (int r = 2; r < end; r += 4) s.put(r, CH_HAT, INS_HAT, (r % 8 == 2) ? uint8_t(34) : DEFAULT);
 }
-// The block's syncopated figure, four accents a bar (default volume 20: the
-// hits the pictures count), rows 3, 6, 11, 14.
-void blockFigure(Score& s, int firstBar, int endBar) {
+// The block's syncopated figure on rows 3, 6, 11, 14 of each bar. At its
+// default volume 20 every note is a hit the pictures count; with `offVolume`
+// only the one on row 3 is.
+void blockFigure(Score& s, int firstBar, int endBar, uint8_t offVolume = DEFAULT) {
     for (int b = firstBar; b < endBar; ++b)
-        for (int r : {3, 6, 11, 14}) s.put(b * BAR + r, CH_BLOCK, INS_BLOCK);
+        for (int r : {3, 6, 11, 14}) s.put(b * BAR + r, CH_BLOCK, INS_BLOCK, r == 3 ? DEFAULT : offVolume);
 }
 void crossToms(Score& s, int end = ROWS) {
     for (int r = 6; r < end; r += 8) s.put(r, CH_TOM, INS_TOM, 44, (r % 16 == 6) ? uint8_t(55) : uint8_t(60));
@@ -284,19 +285,27 @@ void arrange(Score& s, const PatternPlan& plan, const std::vector<Chord>& chords
         pad(s, chords, {22, 28, 34, 40});
         break;
     case BUILD_1:
-        // Kick hits 9-16; snare 4-7.
+        // Kick hits 9-16. Snare hits 4-7 open the section, the seventh (the
+        // second arc and the discs) on row 15 with a pickup; the clap keeps
+        // the backbeat until snare hit 8 on row 60 leads into order 2.
         s.every(CH_KICK, INS_KICK, 0, 8);
-        for (int r : {12, 28, 44, 60}) s.put(r, CH_SNARE, INS_SNARE);
+        for (int r : {4, 12}) s.put(r, CH_SNARE, INS_SNARE);
+        s.put(14, CH_SNARE, INS_SNARE, 30);
+        s.put(15, CH_SNARE, INS_SNARE, 40);
+        s.put(60, CH_SNARE, INS_SNARE);
+        s.every(CH_CLAP, INS_CLAP, 20, 8);
         s.every(CH_SHAKER, INS_SHAKER, 0, 4, ROWS, 36);
         s.every(CH_SHAKER, INS_SHAKER, 2, 4, ROWS, 18);
         bass(s, chords, "R", 40);
         pad(s, chords, {40});
         break;
     case BUILD_2:
-        // Kick hits 17-31 (none on row 60: the gap before the drop); snare
-        // 8-12, the ninth on row 28 and the twelfth on row 60.
+        // Kick hits 17-31 (none on row 60: the gap before the drop). Snare
+        // on the backbeat from hit 9 (row 4) to 12 (row 28), so the four arcs
+        // turn together for half the order, then a roll into the drop.
         s.every(CH_KICK, INS_KICK, 0, 4, 60);
-        for (int r : {12, 28, 44, 56, 60}) s.put(r, CH_SNARE, INS_SNARE);
+        s.every(CH_SNARE, INS_SNARE, 4, 8, 56);
+        for (int r : {56, 58, 60, 61, 62, 63}) s.put(r, CH_SNARE, INS_SNARE, uint8_t(32 + 4 * (r - 56)));
         s.every(CH_SHAKER, INS_SHAKER, 0, 2, 48, 20);
         s.every(CH_SHAKER, INS_SHAKER, 48, 1, ROWS, 24);
         for (int r : {30, 46, 62}) s.put(r, CH_OPEN_HAT, INS_OPEN_HAT, 30);
@@ -403,11 +412,13 @@ void arrange(Score& s, const PatternPlan& plan, const std::vector<Chord>& chords
     case CLIMAX_1:
     case CLIMAX_2:
     case CLIMAX_3:
+        // One counted block a bar (row 3): each flashes the colours for a
+        // second, and the paper comes back before the next.
         backbeat(s);
         s.every(CH_CLAP, INS_CLAP, 4, 8);
         offbeatHats(s);
         s.every(CH_OPEN_HAT, INS_OPEN_HAT, 14, 16, ROWS, 34);
-        blockFigure(s, 0, 4);
+        blockFigure(s, 0, 4, 14);
         crossToms(s, plan.style == CLIMAX_3 ? 48 : ROWS);
         if (plan.style == CLIMAX_1) s.put(0, CH_IMPACT, INS_IMPACT);
         if (plan.style == CLIMAX_3) {
