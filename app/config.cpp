@@ -14,6 +14,7 @@
 
 const char* const USAGE_TEXT =
     "usage: vortelan [/OPTION value]...\n"
+    "       vortelan --help | --version\n"
     "\n"
     "options (names in any case, each followed by its value):\n"
     "  /WIDTH n        screen width in pixels (default 1280, at least 320)\n"
@@ -29,7 +30,10 @@ const char* const USAGE_TEXT =
     "the left mouse button ends the warning screen and, held, closes the cell gaps.\n"
     "\n"
     "Without options the settings come from vortelan.ini in the current directory:\n"
-    "one key=value per line, e.g. 'width = 800', blanks ignored, '#' starts a comment.\n";
+    "one key=value per line, e.g. 'width = 800', blanks ignored, '#' starts a comment.\n"
+    "\n"
+    "--help (-h) prints this text, --version (-V) the version and the SDL and\n"
+    "libopenmpt versions in use; neither opens a window.\n";
 
 namespace {
 // atoi, but a value beyond the int range saturates instead of being undefined.

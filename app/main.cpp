@@ -7,15 +7,22 @@
 
 #include "app/config.h"
 #include "app/demo_main.h"
+#include "app/platform/platform.h"
+
+namespace {
+int writeAll(const std::string& text) {
+    return write(STDOUT_FILENO, text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 1;
+}
+}  // namespace
 
 int main(int argc, char** argv) {
-    // --help (or -h) anywhere explains the options and opens no window; every
-    // other token goes to the configuration unchanged.
+    // --help (-h) or --version (-V) anywhere answers and opens no window; the
+    // first of them wins. Every other token goes to the configuration unchanged.
+    // VORTELAN_VERSION is the project's version, set by the build.
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            size_t length = std::strlen(USAGE_TEXT);
-            return write(STDOUT_FILENO, USAGE_TEXT, length) == static_cast<ssize_t>(length) ? 0 : 1;
-        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return writeAll(USAGE_TEXT);
+        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-V") == 0)
+            return writeAll(std::string("vortelan " VORTELAN_VERSION "\n") + platformLibraryVersions());
     }
     std::string commandLine;
     for (int i = 1; i < argc; ++i) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Without a display the program says so and ends at once with exit code 0;
-# --help (or -h) prints the usage and opens no window, display or not.
+# --help (-h) prints the usage and --version (-V) the versions, and neither
+# opens a window, display or not.
 # Arguments: the vortelan binary and the build directory.
 set -uo pipefail
 bin="$1"
@@ -52,4 +53,17 @@ for flag in --help -h "/WIDTH 800 --help"; do
   grep -q "video setup" "$work/out" && fail "$flag started the show"
   [ -s "$work/err" ] && fail "$flag wrote to stderr"
 done
-echo "ok: no display, --help"
+# --version (or -V) anywhere: the project's version and the libraries in use.
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$2/CMakeCache.txt")"
+for flag in --version -V "/WIDTH 800 -V --help"; do
+  # shellcheck disable=SC2086
+  VORTELAN_MESSAGES=stderr SDL_AUDIODRIVER=dummy timeout 10 "$bin" $flag >"$work/out" 2>"$work/err"
+  rc=$?
+  [ "$rc" = 0 ] || fail "exit code $rc for $flag"
+  [ "$(head -1 "$work/out")" = "vortelan $version" ] || fail "first line for $flag, expected 'vortelan $version'"
+  grep -q -E '^SDL 2\.[0-9]+\.[0-9]+$' "$work/out" || fail "no SDL version for $flag"
+  grep -q -E '^libopenmpt [0-9]+\.[0-9]+\.[0-9]+' "$work/out" || fail "no libopenmpt version for $flag"
+  [ "$(wc -l <"$work/out")" = 3 ] || fail "$flag printed more than the versions"
+  [ -s "$work/err" ] && fail "$flag wrote to stderr"
+done
+echo "ok: no display, --help, --version"

@@ -24,6 +24,9 @@ int platformConsoleWrite(const char* text, int length);
 // A modal error box with the given caption; on standard error instead when no
 // display can show it or VORTELAN_MESSAGES=stderr is set.
 void platformMessageBox(const char* text, const char* caption);
+// "SDL x.y.z\nlibopenmpt x.y.z\n": the library versions loaded at run time.
+// Needs no initialised subsystem.
+const char* platformLibraryVersions();
 
 // --- Window messages -------------------------------------------------------------
 constexpr uint32_t WM_NULL = 0x0000;
