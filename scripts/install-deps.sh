@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils
   ffmpeg sox
+  python3 file gzip man-db groff-base desktop-file-utils dpkg-dev binutils
 )
 
 missing=()
