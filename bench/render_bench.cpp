@@ -1,7 +1,8 @@
 // Frames of a scene through the software framebuffer at 1280 x 960, per detail
 // level: CPU time per frame, scene samples per frame and quads per frame, next
-// to a brute-force reference that samples every pixel. Also the cost of one call
-// through the drawing interface. Run: build/bench/render_bench
+// to a brute-force reference that samples every pixel; the overlays' textured
+// and blended quads against a flat fill of the same window. Also the cost of
+// one call through the drawing interface. Run: build/bench/render_bench
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -11,7 +12,9 @@
 #include "timeline/composition.h"
 #include "render/draw.h"
 #include "render/frame.h"
+#include "render/overlays.h"
 #include "render/soft_draw.h"
+#include "render/textures.h"
 
 namespace {
 int64_t samples = 0;
@@ -128,6 +131,69 @@ void BM_ShowFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_ShowFrame)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 2, 5}})->Unit(benchmark::kMillisecond)
     ->Repetitions(3)->ReportAggregatesOnly(true);
+
+// Time per window pixel, printed next to the time per frame.
+void perPixel(benchmark::State& state) {
+    state.counters["time/pixel"] = benchmark::Counter(static_cast<double>(screenWidth) * screenHeight,
+                                                    benchmark::Counter::kIsIterationInvariantRate |
+                                                        benchmark::Counter::kInvert);
+}
+
+// The overlays' quads alone at 1280 x 960: one flat quad over the window, the
+// warning picture's tiles (80 textured, the rest flat) and the screen door (one
+// textured, blended quad over the window).
+void flatWindowQuad() {
+    draw->color3f(0.25f, 0.5f, 0.75f);
+    draw->begin(GL_QUADS);
+    draw->vertex2i(0, 0);
+    draw->vertex2i(screenWidth, 0);
+    draw->vertex2i(screenWidth, screenHeight);
+    draw->vertex2i(0, screenHeight);
+    draw->end();
+}
+
+void BM_OverlayQuads(benchmark::State& state) {
+    static void (*const overlays[])() = {flatWindowQuad, drawWarningTiles, drawScreenDoor};
+    static const char* names[] = {"flat window quad", "warning tiles", "screen door"};
+    SoftFramebuffer fb;
+    setup(&fb);
+    createTextures();
+    void (*overlay)() = overlays[state.range(0)];
+    for (auto _ : state) overlay();
+    state.SetLabel(names[state.range(0)]);
+    perPixel(state);
+}
+BENCHMARK(BM_OverlayQuads)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// Whole frames of the show with their overlays: the warning screen, and the
+// middle of order 16 with the screen door over the swept blocks.
+void BM_OverlayFrame(benchmark::State& state) {
+    OfflineShow show;
+    if (!openOfflineShow(&show, 1280, 960, 1)) {
+        state.SkipWithError("no offline player");
+        return;
+    }
+    if (state.range(0) == 0) {
+        drawOfflineWarning(&show, 2.0);
+    } else {
+        startOfflineShow(&show);
+        double t = 0.0;
+        while (orderReached < 16 && t < 600.0) drawOfflineFrame(&show, t += 0.5);
+        drawOfflineFrame(&show, t + 3.5);
+        if (orderReached != 16) {
+            state.SkipWithError("the music never stays at order 16");
+            closeOfflineShow(&show);
+            return;
+        }
+    }
+    for (auto _ : state) renderFrame();
+    state.SetLabel(state.range(0) == 0 ? "warning screen" : "order 16");
+    perPixel(state);
+    closeOfflineShow(&show);
+}
+BENCHMARK(BM_OverlayFrame)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 // One vertex through the interface table against a direct call of the same
 // empty function: the table's own cost per vertex.
