@@ -166,6 +166,31 @@ void BM_OverlayQuads(benchmark::State& state) {
 BENCHMARK(BM_OverlayQuads)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
+// The window tiled with flat squares of one size: the cost per quad of the
+// flat path, next to its cost per pixel.
+void BM_FlatQuads(benchmark::State& state) {
+    SoftFramebuffer fb;
+    setup(&fb);
+    int size = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        draw->begin(GL_QUADS);
+        for (int y = 0; y < screenHeight; y += size) {
+            for (int x = 0; x < screenWidth; x += size) {
+                draw->color3f(static_cast<float>(x) / screenWidth, static_cast<float>(y) / screenHeight, 0.5f);
+                draw->vertex2i(x, y);
+                draw->vertex2i(x + size, y);
+                draw->vertex2i(x + size, y + size);
+                draw->vertex2i(x, y + size);
+            }
+        }
+        draw->end();
+    }
+    state.counters["quads/frame"] = static_cast<double>(screenWidth / size) * (screenHeight / size);
+    perPixel(state);
+}
+BENCHMARK(BM_FlatQuads)->Arg(4)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
 // Whole frames of the show with their overlays: the warning screen, and the
 // middle of order 16 with the screen door over the swept blocks.
 void BM_OverlayFrame(benchmark::State& state) {

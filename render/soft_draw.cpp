@@ -18,6 +18,18 @@ struct Vertex {
     float x, y, s, t;
 };
 
+using ChannelTable = uint8_t[256];
+
+// How the fragments of one quad get their colour, settled before its pixels are
+// walked: a flat colour, or texels modulated through a per-channel table and
+// drawn over the framebuffer by their alpha.
+struct QuadShading {
+    uint8_t flat[4];         // the quad colour in 8 bits, alpha 255
+    const Texture* tex;      // null when untextured
+    const ChannelTable* modulated;  // per channel: texel value times quad colour
+    bool alphaBlend;         // texel alpha over the framebuffer
+};
+
 struct SoftState {
     SoftFramebuffer* fb = nullptr;
     float clear[4] = {0, 0, 0, 0};
@@ -31,12 +43,25 @@ struct SoftState {
     float quadColor[3];
     int pending = 0;
     std::vector<SoftQuad>* log = nullptr;
+    // The modulation table and the colour it was made for: quads in a row
+    // mostly share their colour.
+    ChannelTable modulated[3];
+    float modulatedFor[3];
+    bool modulatedValid = false;
+    std::vector<uint32_t> columns;  // byte offset of the texel of each pixel column, one triangle at a time
 };
 SoftState S;
 
 constexpr int SUBPIXEL = 256;
 
 int64_t snap(float v) { return static_cast<int64_t>(std::llround(static_cast<double>(v) * SUBPIXEL)); }
+
+// Floor and ceiling of a / b for b > 0.
+int64_t floorDiv(int64_t a, int64_t b) {
+    int64_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+int64_t ceilDiv(int64_t a, int64_t b) { return -floorDiv(-a, b); }
 
 Texture* boundTexture() {
     if (S.bound == 0 || S.bound > S.textures.size()) return nullptr;
@@ -45,8 +70,14 @@ Texture* boundTexture() {
 }
 
 int wrapIndex(float coordinate, int size, GLint wrap) {
-    float u = coordinate * static_cast<float>(size);
-    int i = static_cast<int>(std::floor(u));
+    float u = std::floor(coordinate * static_cast<float>(size));
+    if (!(std::fabs(u) < 1073741824.0f)) {
+        // Far outside the texture, or not a number: no int holds the index.
+        if (!std::isfinite(u)) return wrap != GL_REPEAT && u > 0 ? size - 1 : 0;
+        if (wrap != GL_REPEAT) return u > 0 ? size - 1 : 0;
+        u = static_cast<float>(std::fmod(static_cast<double>(u), static_cast<double>(size)));  // exact
+    }
+    int i = static_cast<int>(u);
     if (wrap == GL_REPEAT) {
         i %= size;
         return i < 0 ? i + size : i;
@@ -54,21 +85,66 @@ int wrapIndex(float coordinate, int size, GLint wrap) {
     return std::clamp(i, 0, size - 1);
 }
 
-// Colour of one fragment, then blending into the framebuffer.
-void shade(uint8_t* dst, const uint8_t rgb[3], const Texture* tex, float s, float t) {
-    uint8_t out[4] = {rgb[0], rgb[1], rgb[2], 255};
-    if (tex) {
-        const uint8_t* texel = &tex->texels[(static_cast<size_t>(wrapIndex(t, tex->height, tex->wrapT)) * tex->width +
-                                             static_cast<size_t>(wrapIndex(s, tex->width, tex->wrapS))) * 4];
-        for (int c = 0; c < 3; ++c) out[c] = colorToByte(S.quadColor[c] * (static_cast<float>(texel[c]) / 255.0f));
-        out[3] = tex->hasAlpha ? texel[3] : 255;
+const ChannelTable* modulationTable(const float color[3]) {
+    if (!S.modulatedValid || std::memcmp(S.modulatedFor, color, sizeof S.modulatedFor) != 0) {
+        for (int c = 0; c < 3; ++c)
+            for (int v = 0; v < 256; ++v)
+                S.modulated[c][v] = colorToByte(color[c] * (static_cast<float>(v) / 255.0f));
+        std::memcpy(S.modulatedFor, color, sizeof S.modulatedFor);
+        S.modulatedValid = true;
     }
-    if (S.blending && S.blendSrc == GL_SRC_ALPHA && S.blendDst == GL_ONE_MINUS_SRC_ALPHA) {
-        unsigned a = out[3];
-        for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>((out[c] * a + dst[c] * (255u - a) + 127u) / 255u);
+    return S.modulated;
+}
+
+// One textured fragment mixed over dst by its alpha, rounded to nearest; at
+// alpha 255 and 0 the mix is the texel or dst exactly, so those skip it.
+inline void blendTexel(uint8_t* dst, const uint8_t* texel, const ChannelTable* modulated) {
+    unsigned a = texel[3];
+    if (a == 255u) {
+        dst[0] = modulated[0][texel[0]];
+        dst[1] = modulated[1][texel[1]];
+        dst[2] = modulated[2][texel[2]];
+    } else if (a != 0u) {
+        for (int c = 0; c < 3; ++c)
+            dst[c] = static_cast<uint8_t>((modulated[c][texel[c]] * a + dst[c] * (255u - a) + 127u) / 255u);
     }
-    std::memcpy(dst, out, 3);
     dst[3] = 255;
+}
+
+// One textured fragment that replaces what is there.
+inline void putTexel(uint8_t* dst, const uint8_t* texel, const ChannelTable* modulated) {
+    uint8_t out[4] = {modulated[0][texel[0]], modulated[1][texel[1]], modulated[2][texel[2]], 255};
+    std::memcpy(dst, out, 4);
+}
+
+// The texels of one span, found through a table of per-column texel offsets.
+void texelSpan(uint8_t* p, int64_t n, const uint8_t* texels, const uint32_t* columns, const QuadShading& q) {
+    const ChannelTable* modulated = q.modulated;
+    if (q.alphaBlend)
+        for (int64_t i = 0; i < n; ++i, p += 4) blendTexel(p, texels + columns[i], modulated);
+    else
+        for (int64_t i = 0; i < n; ++i, p += 4) putTexel(p, texels + columns[i], modulated);
+}
+
+void fillSpan(uint8_t* p, int64_t n, const uint8_t value[4]) {
+    uint32_t pixel;  // a local copy: stores through p cannot change it
+    std::memcpy(&pixel, value, 4);
+    for (int64_t i = 0; i < n; ++i, p += 4) std::memcpy(p, &pixel, 4);
+}
+
+// Texture coordinates as planes over the screen, evaluated at pixel centres.
+struct TexturePlanes {
+    double x, y, s, t;  // at the first vertex
+    double dsdx, dsdy, dtdx, dtdy;
+};
+
+float planeS(const TexturePlanes& p, int px, int py) {
+    double ox = px + 0.5 - p.x, oy = py + 0.5 - p.y;
+    return static_cast<float>(p.s + p.dsdx * ox + p.dsdy * oy);
+}
+float planeT(const TexturePlanes& p, int px, int py) {
+    double ox = px + 0.5 - p.x, oy = py + 0.5 - p.y;
+    return static_cast<float>(p.t + p.dtdx * ox + p.dtdy * oy);
 }
 
 // Edge function of a->b at p, with a, b, p in 1/256 pixels; the triangle is
@@ -77,7 +153,7 @@ int64_t edge(int64_t ax, int64_t ay, int64_t bx, int64_t by, int64_t px, int64_t
     return (bx - ax) * (py - ay) - (by - ay) * (px - ax);
 }
 
-void triangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const uint8_t rgb[3], const Texture* tex) {
+void triangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const QuadShading& q) {
     int64_t x[3] = {snap(v0.x), snap(v1.x), snap(v2.x)};
     int64_t y[3] = {snap(v0.y), snap(v1.y), snap(v2.y)};
     const Vertex* v[3] = {&v0, &v1, &v2};
@@ -105,39 +181,66 @@ void triangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const uint8_
     int maxY = static_cast<int>(std::min<int64_t>(fb->height - 1, (std::max({y[0], y[1], y[2]}) + SUBPIXEL) / SUBPIXEL));
     if (minX > maxX || minY > maxY) return;
 
-    // Texture coordinates as planes over the screen, evaluated at pixel centres.
-    double dsdx = 0, dsdy = 0, dtdx = 0, dtdy = 0;
+    const Texture* tex = q.tex;
+    TexturePlanes planes{};
+    bool separable = false;  // s follows the column alone and t the row alone
     if (tex) {
         double ax = v[1]->x - v[0]->x, ay = v[1]->y - v[0]->y, bx = v[2]->x - v[0]->x, by = v[2]->y - v[0]->y;
         double det = ax * by - ay * bx;
         double ds1 = v[1]->s - v[0]->s, ds2 = v[2]->s - v[0]->s, dt1 = v[1]->t - v[0]->t, dt2 = v[2]->t - v[0]->t;
-        dsdx = (ds1 * by - ds2 * ay) / det;
-        dsdy = (ds2 * ax - ds1 * bx) / det;
-        dtdx = (dt1 * by - dt2 * ay) / det;
-        dtdy = (dt2 * ax - dt1 * bx) / det;
+        planes = {v[0]->x, v[0]->y, v[0]->s, v[0]->t, (ds1 * by - ds2 * ay) / det, (ds2 * ax - ds1 * bx) / det,
+                  (dt1 * by - dt2 * ay) / det, (dt2 * ax - dt1 * bx) / det};
+        // With a zero cross term the plane's other term adds only a signed zero,
+        // so one texel column per pixel column (and row per row) serves every pixel.
+        separable = planes.dsdy == 0.0 && planes.dtdx == 0.0;
+        if (separable)
+            for (int px = minX; px <= maxX; ++px)
+                S.columns[static_cast<size_t>(px - minX)] =
+                    static_cast<uint32_t>(wrapIndex(planeS(planes, px, minY), tex->width, tex->wrapS)) * 4u;
     }
+    // Each edge test is linear along a row: rowValue + slope * px >= 0, so the
+    // covered pixels of a row are one span found by division.
+    int64_t slope[3];
+    for (int i = 0; i < 3; ++i) slope[i] = -(y[(i + 1) % 3] - y[i]) * SUBPIXEL;
     for (int py = minY; py <= maxY; ++py) {
         int64_t cy = static_cast<int64_t>(py) * SUBPIXEL + SUBPIXEL / 2;
+        int64_t first = minX, last = maxX;
+        for (int i = 0; i < 3; ++i) {
+            int j = (i + 1) % 3;
+            int64_t rowValue = edge(x[i], y[i], x[j], y[j], SUBPIXEL / 2, cy) + bias[i];
+            if (slope[i] > 0)
+                first = std::max(first, ceilDiv(-rowValue, slope[i]));
+            else if (slope[i] < 0)
+                last = std::min(last, floorDiv(rowValue, -slope[i]));
+            else if (rowValue < 0)
+                last = first - 1;
+        }
+        if (first > last) continue;
         uint8_t* row = &fb->pixels[static_cast<size_t>(py) * fb->width * 4];
-        for (int px = minX; px <= maxX; ++px) {
-            int64_t cx = static_cast<int64_t>(px) * SUBPIXEL + SUBPIXEL / 2;
-            if (edge(x[0], y[0], x[1], y[1], cx, cy) + bias[0] < 0) continue;
-            if (edge(x[1], y[1], x[2], y[2], cx, cy) + bias[1] < 0) continue;
-            if (edge(x[2], y[2], x[0], y[0], cx, cy) + bias[2] < 0) continue;
-            float s = 0, t = 0;
-            if (tex) {
-                double ox = px + 0.5 - v[0]->x, oy = py + 0.5 - v[0]->y;
-                s = static_cast<float>(v[0]->s + dsdx * ox + dsdy * oy);
-                t = static_cast<float>(v[0]->t + dtdx * ox + dtdy * oy);
+        uint8_t* p = row + static_cast<size_t>(first) * 4;
+        if (!tex) {
+            fillSpan(p, last - first + 1, q.flat);
+        } else if (separable) {
+            int texRow = wrapIndex(planeT(planes, static_cast<int>(first), py), tex->height, tex->wrapT);
+            const uint8_t* texels = &tex->texels[static_cast<size_t>(texRow) * tex->width * 4];
+            texelSpan(p, last - first + 1, texels, &S.columns[static_cast<size_t>(first - minX)], q);
+        } else {
+            for (int px = static_cast<int>(first); px <= last; ++px, p += 4) {
+                int i = wrapIndex(planeS(planes, px, py), tex->width, tex->wrapS);
+                int j = wrapIndex(planeT(planes, px, py), tex->height, tex->wrapT);
+                const uint8_t* texel = &tex->texels[(static_cast<size_t>(j) * tex->width + static_cast<size_t>(i)) * 4];
+                if (q.alphaBlend)
+                    blendTexel(p, texel, q.modulated);
+                else
+                    putTexel(p, texel, q.modulated);
             }
-            shade(row + static_cast<size_t>(px) * 4, rgb, tex, s, t);
         }
     }
 }
 
-// The common case, an untextured, unblended axis-aligned rectangle, filled row by row with
+// The common case, an untextured axis-aligned rectangle, filled row by row with
 // the same coverage rule as the triangles.
-bool fillRectangle(const Vertex* q, const uint8_t rgb[3]) {
+bool fillRectangle(const Vertex* q, const uint8_t rgb[4]) {
     bool rows = q[0].y == q[1].y && q[1].x == q[2].x && q[2].y == q[3].y && q[3].x == q[0].x;
     bool columns = q[0].x == q[1].x && q[1].y == q[2].y && q[2].x == q[3].x && q[3].y == q[0].y;
     if (!rows && !columns) return false;
@@ -145,18 +248,13 @@ bool fillRectangle(const Vertex* q, const uint8_t rgb[3]) {
     int64_t y0 = snap(std::min(q[0].y, q[2].y)), y1 = snap(std::max(q[0].y, q[2].y));
     // Pixel p (centre at p + 1/2) is covered when x0 <= centre < x1 and
     // y0 < centre <= y1, the rule the triangles follow for these edges.
-    auto floorDiv = [](int64_t a) { return a >= 0 ? a / SUBPIXEL : -((-a + SUBPIXEL - 1) / SUBPIXEL); };
-    auto ceilDiv = [&](int64_t a) { return -floorDiv(-a); };
-    auto firstAtOrAbove = [&](int64_t e) { return ceilDiv(e - SUBPIXEL / 2); };
-    auto firstAbove = [&](int64_t e) { return floorDiv(e - SUBPIXEL / 2) + 1; };
+    auto firstAtOrAbove = [](int64_t e) { return ceilDiv(e - SUBPIXEL / 2, SUBPIXEL); };
+    auto firstAbove = [](int64_t e) { return floorDiv(e - SUBPIXEL / 2, SUBPIXEL) + 1; };
     SoftFramebuffer* fb = S.fb;
     int64_t px0 = std::max<int64_t>(0, firstAtOrAbove(x0)), px1 = std::min<int64_t>(fb->width, firstAtOrAbove(x1));
     int64_t py0 = std::max<int64_t>(0, firstAbove(y0)), py1 = std::min<int64_t>(fb->height, firstAbove(y1));
-    uint8_t value[4] = {rgb[0], rgb[1], rgb[2], 255};
-    for (int64_t py = py0; py < py1; ++py) {
-        uint8_t* p = &fb->pixels[(static_cast<size_t>(py) * fb->width + static_cast<size_t>(px0)) * 4];
-        for (int64_t px = px0; px < px1; ++px, p += 4) std::memcpy(p, value, 4);
-    }
+    for (int64_t py = py0; py < py1; ++py)
+        fillSpan(&fb->pixels[(static_cast<size_t>(py) * fb->width + static_cast<size_t>(px0)) * 4], px1 - px0, rgb);
     return true;
 }
 
@@ -178,10 +276,15 @@ void flushQuad() {
         S.log->push_back(record);
     }
     if (!S.fb || S.fb->width <= 0) return;
-    if (tex || S.blending || !fillRectangle(S.quad, rgb)) {
-        triangle(S.quad[0], S.quad[1], S.quad[2], rgb, tex);
-        triangle(S.quad[0], S.quad[2], S.quad[3], rgb, tex);
+    // An untextured fragment is opaque, so blending leaves its colour as it is.
+    QuadShading q{{rgb[0], rgb[1], rgb[2], 255}, tex, nullptr, false};
+    if (!tex && fillRectangle(S.quad, q.flat)) return;
+    if (tex) {
+        q.modulated = modulationTable(S.quadColor);
+        q.alphaBlend = tex->hasAlpha && S.blending && S.blendSrc == GL_SRC_ALPHA && S.blendDst == GL_ONE_MINUS_SRC_ALPHA;
     }
+    triangle(S.quad[0], S.quad[1], S.quad[2], q);
+    triangle(S.quad[0], S.quad[2], S.quad[3], q);
 }
 
 void vertex(float x, float y) {
@@ -283,6 +386,7 @@ void useSoftFramebuffer(SoftFramebuffer* fb, int width, int height) {
     S = SoftState{};
     S.fb = fb;
     S.log = log;
+    S.columns.assign(static_cast<size_t>(std::max(width, 0)), 0);
     softQuadCount = 0;
     draw = &softDrawApi;
 }
