@@ -109,6 +109,121 @@ TEST_F(GlVersusSoft, ClippedGridAndOverlays) {
     compare(1000, 700, frames, "overlays");
 }
 
+namespace {
+// One textured quad off the pixel grid, over stripes of flat colour. Colours
+// are whole steps of 1/255 and texels clear or opaque, as in what the program
+// draws: between those, how GL rounds a modulated texel or a partial blend is
+// its own affair.
+struct TexturedCase {
+    const char* name;
+    float x0, y0, x1, y1;
+    float s0, t0, s1, t1;
+    int r, g, b;  // of 255
+    bool blend;
+    GLint wrap;
+    int mapping;  // 0 straight, 1 a quarter turn round the corners, 2 s sheared along t
+};
+
+const TexturedCase texturedCases[] = {
+    // 64 texels onto 63 pixels, as a warning tile shrinks: which column drops out.
+    {"shrunk tile", 8, 8, 71, 71, 0, 0, 1, 1, 255, 255, 255, false, GL_REPEAT, 0},
+    {"half-pixel offset", 80.5f, 8.25f, 144.5f, 72.25f, 0, 0, 1, 1, 255, 255, 255, true, GL_REPEAT, 0},
+    {"magnified, modulated", 152.3f, 8.7f, 247.9f, 70.1f, 0.1f, 0.2f, 0.6f, 0.9f, 77, 166, 229, false, GL_REPEAT,
+     0},
+    {"blended, modulated, repeated", 8.6f, 80.4f, 140.2f, 171.8f, -1.3f, -0.6f, 1.7f, 1.45f, 204, 115, 255, true,
+     GL_REPEAT, 0},
+    {"blended, clamped", 150.1f, 80.9f, 247.6f, 170.3f, -0.4f, -0.3f, 1.3f, 1.2f, 255, 255, 255, true, GL_CLAMP, 0},
+    {"minified, mirrored", 40.4f, 230.6f, 8.2f, 180.2f, 0, 0, 3.1f, 2.7f, 255, 128, 64, true, GL_REPEAT, 0},
+    {"turned", 50.7f, 180.3f, 120.2f, 236.9f, 0.05f, 0.1f, 0.95f, 1.3f, 255, 255, 255, true, GL_REPEAT, 1},
+    {"sheared", 128.4f, 176.6f, 247.3f, 236.2f, 0.2f, 0.15f, 1.1f, 0.9f, 255, 255, 255, false, GL_REPEAT, 2},
+};
+
+// A 64 x 64 pattern, each texel's colour its own, over 16 stripes.
+void drawTexturedCases() {
+    static uint8_t texels[64 * 64 * 4];
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            uint8_t* t = &texels[(y * 64 + x) * 4];
+            t[0] = static_cast<uint8_t>(x * 4 + 3);
+            t[1] = static_cast<uint8_t>(y * 4 + 1);
+            t[2] = static_cast<uint8_t>((x ^ y) * 4);
+            t[3] = (x + y) % 5 == 0 || (x * 3 + y) % 7 == 0 ? 0 : 255;  // as the screen door: clear or opaque
+        }
+    draw->clearColor(0.2f, 0.4f, 0.6f, 0.0f);
+    draw->clear(GL_COLOR_BUFFER_BIT);
+    draw->begin(GL_QUADS);
+    for (int i = 0; i < 16; ++i) {
+        draw->color3f(static_cast<float>(i) / 15.0f, 1.0f - static_cast<float>(i) / 20.0f, (i % 3) * 0.5f);
+        draw->vertex2i(i * 16, 0);
+        draw->vertex2i(i * 16 + 16, 0);
+        draw->vertex2i(i * 16 + 16, 240);
+        draw->vertex2i(i * 16, 240);
+    }
+    draw->end();
+    draw->blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    for (const TexturedCase& c : texturedCases) {
+        GLuint name;
+        draw->genTextures(1, &name);
+        draw->bindTexture(GL_TEXTURE_2D, name);
+        draw->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        draw->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        draw->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, c.wrap);
+        draw->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, c.wrap);
+        draw->texImage2D(GL_TEXTURE_2D, 0, 4, 64, 64, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+        draw->enable(GL_TEXTURE_2D);
+        if (c.blend) draw->enable(GL_BLEND);
+        draw->color3f(c.r / 255.0f, c.g / 255.0f, c.b / 255.0f);
+        const float shear = c.mapping == 2 ? 0.4f : 0.0f;
+        const float s[4] = {c.s0, c.s1, c.s1 + shear, c.s0 + shear}, t[4] = {c.t0, c.t0, c.t1, c.t1};
+        const float x[4] = {c.x0, c.x1, c.x1, c.x0}, y[4] = {c.y0, c.y0, c.y1, c.y1};
+        draw->begin(GL_QUADS);
+        for (int k = 0; k < 4; ++k) {
+            int m = c.mapping == 1 ? (k + 1) % 4 : k;
+            draw->texCoord2f(s[m], t[m]);
+            draw->vertex2f(x[k], y[k]);
+        }
+        draw->end();
+        draw->disable(GL_BLEND);
+        draw->disable(GL_TEXTURE_2D);
+    }
+}
+}  // namespace
+
+TEST_F(GlVersusSoft, TexturedQuadsOffTheGrid) {
+    const int width = 256, height = 240;
+    screenWidth = width;
+    screenHeight = height;
+    deriveScreenGeometry();
+    fullscreen = 0;
+    ASSERT_EQ(createDemoWindow(), 0);
+    initGraphics();
+    drawTexturedCases();
+    std::vector<uint8_t> gl = glRgb(width, height);
+    SoftFramebuffer fb;
+    useSoftFramebuffer(&fb, width, height);
+    drawTexturedCases();
+    std::vector<uint8_t> soft = softRgb(fb);
+    draw = &glDrawApi;
+    for (const TexturedCase& c : texturedCases) {
+        size_t diff = 0;
+        int x0 = static_cast<int>(std::min(c.x0, c.x1)), x1 = static_cast<int>(std::max(c.x0, c.x1)) + 1;
+        int y0 = static_cast<int>(std::min(c.y0, c.y1)), y1 = static_cast<int>(std::max(c.y0, c.y1)) + 1;
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x) {
+                size_t i = (static_cast<size_t>(y) * width + x) * 3;
+                diff += gl[i] != soft[i] || gl[i + 1] != soft[i + 1] || gl[i + 2] != soft[i + 2];
+            }
+        EXPECT_EQ(diff, 0u) << c.name;
+    }
+    size_t diff = differingPixels(gl, soft);
+    EXPECT_EQ(diff, 0u) << "whole window";
+    if (diff || std::getenv("VORTELAN_KEEP_FRAMES")) {
+        std::string base = std::string(VORTELAN_BINARY_DIR) + "/textured";
+        writePng((base + "_gl.png").c_str(), width, height, 3, gl.data(), width * 3);
+        writePng((base + "_soft.png").c_str(), width, height, 3, soft.data(), width * 3);
+    }
+}
+
 TEST(DrawInterface, OpenGlTableHoldsTheEntryPointsThemselves) {
     // No wrapper between the renderer and GL: a vertex costs one indirect call,
     // as calling GL through its import does.
