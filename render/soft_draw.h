@@ -5,7 +5,10 @@
 // edge belong to left edges and to edges at the bottom of the screen), colours
 // converted to 8 bits by rounding to nearest even, glColor3b as (2c + 1) / 255,
 // nearest texture filtering with clamp or repeat, modulate, alpha blending.
-// One colour per quad: the program never changes colour inside a quad.
+// One colour per quad: the program never changes colour inside a quad. A texel
+// modulated by a colour between the 1/255 steps, or blended at an alpha other
+// than 0 or 255, is rounded once here and may differ from Mesa by one level;
+// the program draws neither.
 #include <cstdint>
 #include <vector>
 
