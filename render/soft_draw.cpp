@@ -70,14 +70,10 @@ Texture* boundTexture() {
 }
 
 int wrapIndex(float coordinate, int size, GLint wrap) {
+    // Far outside the texture a float has no texel precision left; the index is
+    // held in int range (not a number counts as 0) so that it stays defined.
     float u = std::floor(coordinate * static_cast<float>(size));
-    if (!(std::fabs(u) < 1073741824.0f)) {
-        // Far outside the texture, or not a number: no int holds the index.
-        if (!std::isfinite(u)) return wrap != GL_REPEAT && u > 0 ? size - 1 : 0;
-        if (wrap != GL_REPEAT) return u > 0 ? size - 1 : 0;
-        u = static_cast<float>(std::fmod(static_cast<double>(u), static_cast<double>(size)));  // exact
-    }
-    int i = static_cast<int>(u);
+    int i = u == u ? static_cast<int>(std::clamp(u, -1073741824.0f, 1073741824.0f)) : 0;
     if (wrap == GL_REPEAT) {
         i %= size;
         return i < 0 ? i + size : i;
