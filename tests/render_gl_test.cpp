@@ -133,7 +133,7 @@ const TexturedCase texturedCases[] = {
     {"blended, modulated, repeated", 8.6f, 80.4f, 140.2f, 171.8f, -1.3f, -0.6f, 1.7f, 1.45f, 204, 115, 255, true,
      GL_REPEAT, 0},
     {"blended, clamped", 150.1f, 80.9f, 247.6f, 170.3f, -0.4f, -0.3f, 1.3f, 1.2f, 255, 255, 255, true, GL_CLAMP, 0},
-    {"minified, mirrored", 40.4f, 230.6f, 8.2f, 180.2f, 0, 0, 3.1f, 2.7f, 255, 128, 64, true, GL_REPEAT, 0},
+    {"minified, mirrored", 40.4f, 180.2f, 8.2f, 230.6f, 0, 0, 3.1f, 2.7f, 255, 128, 64, true, GL_REPEAT, 0},
     {"turned", 50.7f, 180.3f, 120.2f, 236.9f, 0.05f, 0.1f, 0.95f, 1.3f, 255, 255, 255, true, GL_REPEAT, 1},
     {"sheared", 128.4f, 176.6f, 247.3f, 236.2f, 0.2f, 0.15f, 1.1f, 0.9f, 255, 255, 255, false, GL_REPEAT, 2},
 };
@@ -151,13 +151,18 @@ void drawTexturedCases() {
         }
     draw->clearColor(0.2f, 0.4f, 0.6f, 0.0f);
     draw->clear(GL_COLOR_BUFFER_BIT);
+    // Flat stripes off the grid, with gaps, their corners given from each
+    // corner in both turning senses.
     draw->begin(GL_QUADS);
     for (int i = 0; i < 16; ++i) {
         draw->color3f(static_cast<float>(i) / 15.0f, 1.0f - static_cast<float>(i) / 20.0f, (i % 3) * 0.5f);
-        draw->vertex2i(i * 16, 0);
-        draw->vertex2i(i * 16 + 16, 0);
-        draw->vertex2i(i * 16 + 16, 240);
-        draw->vertex2i(i * 16, 240);
+        float x0 = static_cast<float>(i) * 16.0f + (i % 3) * 0.3f, x1 = x0 + 12.6f;
+        float y0 = (i % 5) * 0.7f, y1 = 240.0f - (i % 4) * 2.45f;
+        const float x[4] = {x0, x1, x1, x0}, y[4] = {y0, y0, y1, y1};
+        for (int k = 0; k < 4; ++k) {
+            int m = (i / 4 % 2 == 0 ? i + k : i - k + 4) % 4;
+            draw->vertex2f(x[m], y[m]);
+        }
     }
     draw->end();
     draw->blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
