@@ -156,7 +156,7 @@ void drawTexturedCases() {
     draw->begin(GL_QUADS);
     for (int i = 0; i < 16; ++i) {
         draw->color3f(static_cast<float>(i) / 15.0f, 1.0f - static_cast<float>(i) / 20.0f, (i % 3) * 0.5f);
-        float x0 = static_cast<float>(i) * 16.0f + (i % 3) * 0.3f, x1 = x0 + 12.6f;
+        float x0 = static_cast<float>(i) * 16.0f + (i % 3) * 0.45f, x1 = x0 + 12.6f;
         float y0 = (i % 5) * 0.7f, y1 = 240.0f - (i % 4) * 2.45f;
         const float x[4] = {x0, x1, x1, x0}, y[4] = {y0, y0, y1, y1};
         for (int k = 0; k < 4; ++k) {
