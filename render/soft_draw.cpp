@@ -52,9 +52,18 @@ struct SoftState {
 };
 SoftState S;
 
-constexpr int SUBPIXEL = 256;
+constexpr int SUBPIXEL_BITS = 8;
+constexpr int SUBPIXEL = 1 << SUBPIXEL_BITS;
 
-int64_t snap(float v) { return static_cast<int64_t>(std::llround(static_cast<double>(v) * SUBPIXEL)); }
+// To the nearest 1/256 pixel, halves away from zero as llround rounds, without
+// a library call on the way of every vertex.
+int64_t snap(float v) {
+    double d = static_cast<double>(v) * SUBPIXEL;  // exact
+    if (!(std::fabs(d) < 4503599627370496.0)) return static_cast<int64_t>(std::llround(d));  // 2^52, or not a number
+    int64_t whole = static_cast<int64_t>(d);  // toward zero
+    double rest = d - static_cast<double>(whole);
+    return whole + (rest >= 0.5) - (rest <= -0.5);
+}
 
 // Floor and ceiling of a / b for b > 0.
 int64_t floorDiv(int64_t a, int64_t b) {
@@ -244,8 +253,9 @@ bool fillRectangle(const Vertex* q, const uint8_t rgb[4]) {
     int64_t y0 = snap(std::min(q[0].y, q[2].y)), y1 = snap(std::max(q[0].y, q[2].y));
     // Pixel p (centre at p + 1/2) is covered when x0 <= centre < x1 and
     // y0 < centre <= y1, the rule the triangles follow for these edges.
-    auto firstAtOrAbove = [](int64_t e) { return ceilDiv(e - SUBPIXEL / 2, SUBPIXEL); };
-    auto firstAbove = [](int64_t e) { return floorDiv(e - SUBPIXEL / 2, SUBPIXEL) + 1; };
+    // (A right shift of a negative number rounds down: these are floor and ceiling.)
+    auto firstAtOrAbove = [](int64_t e) { return -((SUBPIXEL / 2 - e) >> SUBPIXEL_BITS); };
+    auto firstAbove = [](int64_t e) { return ((e - SUBPIXEL / 2) >> SUBPIXEL_BITS) + 1; };
     SoftFramebuffer* fb = S.fb;
     int64_t px0 = std::max<int64_t>(0, firstAtOrAbove(x0)), px1 = std::min<int64_t>(fb->width, firstAtOrAbove(x1));
     int64_t py0 = std::max<int64_t>(0, firstAbove(y0)), py1 = std::min<int64_t>(fb->height, firstAbove(y1));
