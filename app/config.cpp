@@ -1,13 +1,15 @@
 #include "app/config.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/diagnostics.h"
 #include "app/globals.h"
@@ -135,22 +137,20 @@ void splitCommandLine(const char* commandLine) {
 }
 
 void loadIniFile(const char* fileName) {
-    FILE* file = std::fopen(fileName, "rb");
-    // A directory (or a device) of that name opens but cannot be read as a file.
+    // Opened without blocking, and only a regular file is read: a FIFO of that
+    // name would wait for a writer forever, and a directory, device or socket
+    // has no settings to give. All of them count as missing.
+    int file = open(fileName, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     struct stat info;
-    if (file && (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode))) {
-        std::fclose(file);
-        file = nullptr;
+    if (file >= 0 && (fstat(file, &info) != 0 || !S_ISREG(info.st_mode))) {
+        close(file);
+        file = -1;
     }
-    if (!file) {
+    if (file < 0) {
         consolePrint("file `%s` is missing..", fileName);
         parseOptions(0, nullptr);
         return;
     }
-    long size = 0;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-    std::fseek(file, 0, SEEK_SET);
-    if (size < 0) size = 0;
 
     static char store[INI_STORE_CAPACITY];
     static const char* tokens[TOKEN_LIMIT];
@@ -185,17 +185,27 @@ void loadIniFile(const char* fileName) {
         length = 0;
     };
 
-    for (long i = 0; i < size; ++i) {
-        int b = std::fgetc(file);
-        if (b == EOF) break;  // the file shrank or cannot be read further
-        if (b == '\n' || b == '\r') {
-            endLine();
-            continue;
+    // At most 256 bytes of tokens can be kept, so a huge file is not worth
+    // reading to its end: what lies past the limit is ignored like any other
+    // excess, and the limit ends the last line as the end of a file would.
+    char chunk[4096];
+    int total = 0;
+    while (total < INI_READ_LIMIT) {
+        ssize_t n = read(file, chunk, std::min<size_t>(sizeof chunk, size_t(INI_READ_LIMIT - total)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;  // the end, or a file that cannot be read further
+        total += static_cast<int>(n);
+        for (ssize_t i = 0; i < n; ++i) {
+            char b = chunk[i];
+            if (b == '\n' || b == '\r') {
+                endLine();
+                continue;
+            }
+            // A line holds at most INI_LINE_LIMIT characters; the rest of it is dropped.
+            if (b != '\t' && b != ' ' && length < INI_LINE_LIMIT) line[length++] = b;
         }
-        // A line holds at most INI_LINE_LIMIT characters; the rest of it is dropped.
-        if (b != '\t' && b != ' ' && length < INI_LINE_LIMIT) line[length++] = static_cast<char>(b);
-        if (i == size - 1) endLine();
     }
-    std::fclose(file);
+    endLine();  // a last line without a line break
+    close(file);
     parseOptions(count, tokens);
 }

@@ -7,6 +7,7 @@ constexpr int COMMAND_LINE_CAPACITY = 256;  // 255 characters
 constexpr int INI_LINE_LIMIT = 127;         // characters per line after blanks are dropped
 constexpr int INI_STORE_CAPACITY = 256;     // bytes shared by all tokens of the file
 constexpr int TOKEN_LIMIT = 128;
+constexpr int INI_READ_LIMIT = 1 << 20;     // bytes read from the INI file; the rest is ignored
 
 void parseOptions(int count, const char* const* tokens);
 // viewWidth, viewHeight, blocksAcross and blocksDown from the screen size;

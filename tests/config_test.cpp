@@ -1,13 +1,16 @@
 // Settings from the command line and from the INI file: defaults, clamps, the
 // two option groups, derived geometry and the cut-off of overlong input.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/config.h"
@@ -285,6 +288,8 @@ TEST(Config, OverlongIniInputIsCutOff) {
     std::string pairs22, pairs23;
     for (int k = 0; k < 22; ++k) pairs22 += pair(k);
     pairs23 = pairs22 + pair(22);
+    std::string capped = "width=640\n";
+    capped += std::string(INI_READ_LIMIT - capped.size() - 10, '\n') + "height=600";
 
     runIniFiles({
         {thousand, with(1000, 960)},
@@ -300,6 +305,8 @@ TEST(Config, OverlongIniInputIsCutOff) {
         // Two lines of 127 characters need 129 bytes each: the second is left out,
         // a short pair after it still fits.
         {"k" + std::string(120, 'v') + "=height" + "\n" + thousand + "\nheight=600\n", with(1280, 600)},
+        // Only the first INI_READ_LIMIT bytes are read; the last of them ends the line.
+        {capped + "0\nwidth=800\n", with(640, 600)},
     });
 }
 
@@ -318,6 +325,29 @@ TEST(Config, MissingOrUnreadableIniFileGivesDefaults) {
     scramble();
     out = captureStdout([&] { loadIniFile(dir.path().c_str()); });
     EXPECT_EQ(out, "file `" + dir.path() + "` is missing..");
+    EXPECT_EQ(current(), DEFAULTS);
+
+    // Nor can a FIFO, which must not block start-up waiting for a writer. Should
+    // the read block, a writer comes after a while to let the test end.
+    std::string fifo = dir.path() + "/fifo.ini";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    resetDemoGlobals();
+    scramble();
+    std::atomic<bool> done{false};
+    bool blocked = false;
+    out = captureStdout([&] {
+        std::thread reader([&] {
+            loadIniFile(fifo.c_str());
+            done = true;
+        });
+        for (int waited = 0; !done && waited < 3000; waited += 10) usleep(10000);
+        blocked = !done;
+        if (blocked) close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+        reader.join();
+    });
+    unlink(fifo.c_str());
+    EXPECT_FALSE(blocked) << "reading a FIFO waited for a writer";
+    EXPECT_EQ(out, "file `" + fifo + "` is missing..");
     EXPECT_EQ(current(), DEFAULTS);
 }
 
