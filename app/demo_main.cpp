@@ -67,6 +67,7 @@ bool pumpOrDraw(Message* msg) {
 }  // namespace
 
 int demoMain(const char* commandLine) {
+    platformStartProcess(WINDOW_CLASS_NAME);
     platformShowCursor(false);
 
     if (commandLine[0] != '\0')
@@ -89,22 +90,22 @@ int demoMain(const char* commandLine) {
     initGraphics();
     consolePrint("</video>\n");
 
-    // The warning screen runs to its end even when a quit request comes in.
+    // The warning screen runs to its end even when a quit request comes in;
+    // a termination signal ends it, and the program, at once.
     Message msg;
     startTicks = clockMillis();
     demoPhase.store(-1, std::memory_order_relaxed);
     int keepRunning = 1;
-    while (clockMillis() - startTicks < warningMillis && mouseHeld == 0) {
+    while (clockMillis() - startTicks < warningMillis && mouseHeld == 0 && !platformTerminationRequested()) {
         if (!pumpOrDraw(&msg)) keepRunning = 0;
     }
 
-    demoPhase.store(0, std::memory_order_relaxed);
-    orderReached = 0;
-    startMusic();
-    consolePrint("entering loop..\n");
-
-    if (keepRunning) {
-        while (pumpOrDraw(&msg)) {
+    if (!platformTerminationRequested()) {
+        demoPhase.store(0, std::memory_order_relaxed);
+        orderReached = 0;
+        startMusic();
+        consolePrint("entering loop..\n");
+        while (keepRunning && !platformTerminationRequested() && pumpOrDraw(&msg)) {
         }
     }
 

@@ -18,6 +18,13 @@ int64_t performanceFrequency();
 void useScriptedClock(uint32_t millis, int64_t counter);
 void useRealClock();
 
+// --- Process -----------------------------------------------------------------
+// First thing at start-up, before any thread exists: sets the environment the
+// window system reads (the window class) and catches SIGINT, SIGTERM and SIGHUP.
+void platformStartProcess(const char* windowClass);
+// True once one of those signals has arrived: the program ends at once.
+bool platformTerminationRequested();
+
 // --- Console and message boxes -------------------------------------------------
 // Writes exactly length bytes to standard output, unbuffered.
 int platformConsoleWrite(const char* text, int length);

@@ -45,14 +45,12 @@ void applyCursor() {
 }
 }  // namespace
 
-bool platformRegisterClass(const char* className, WindowProcFn proc) {
+bool platformRegisterClass(const char*, WindowProcFn proc) {
     classProc = proc;
     if (classRegistered) return true;
     // The video subsystem stays up once started: closing the display connection
     // at every fullscreen toggle would unload and reload the GL driver for nothing.
     if (!SDL_WasInit(SDL_INIT_VIDEO)) {
-        // The class name becomes the X11 window class, so tools can find the window.
-        setenv("SDL_VIDEO_X11_WMCLASS", className, 1);
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             fail("video");
             return false;
