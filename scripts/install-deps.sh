@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool x11-utils
   ffmpeg sox
   python3 file gzip man-db groff-base desktop-file-utils dpkg-dev binutils
+  clang libclang-rt-14-dev
 )
 
 missing=()
