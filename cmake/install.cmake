@@ -5,7 +5,7 @@
 include(GNUInstallDirs)
 
 option(VORTELAN_INSTALL_TESTS
-       "Register the install and package checks (slow: scripts/test-install.sh runs them)" OFF)
+       "Register the install and package checks (slow: the install stage of scripts/test.sh runs them)" OFF)
 
 if(TARGET vortelan)
   install(TARGETS vortelan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -51,6 +51,12 @@ foreach(page IN LISTS man_pages)
 endforeach()
 
 add_custom_target(vortelan_install_files ALL DEPENDS ${vortelan_install_files})
+# Building this target builds everything that is installed.
+foreach(program vortelan vortelan-capture)
+  if(TARGET ${program})
+    add_dependencies(vortelan_install_files ${program})
+  endif()
+endforeach()
 
 # The Debian package. Its dependencies are what dpkg-shlibdeps finds the
 # programs linked against.
