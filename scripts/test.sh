@@ -6,7 +6,8 @@
 #   race  the playback tests and a few seconds of the real program, built with
 #         ThreadSanitizer;
 #   fuzz  every fuzz target for VORTELAN_FUZZ_SECONDS (default 60) seconds;
-#   long  the whole show with 50 fullscreen toggles, in a Release build;
+#   long  termination signals, and the whole show with 50 fullscreen toggles,
+#         in a Release build;
 #   install  that Release build installed into a scratch folder and packaged
 #         as a .deb, with the checks of both (CTest label "install").
 # VORTELAN_STAGES picks the stages: all by default, only "unit" when ctest
@@ -59,7 +60,8 @@ configure_release() {
 
 long() {
   configure_release
-  cmake --build "$release" -j"$(nproc)" --target vortelan bare_toggle render_module
+  cmake --build "$release" -j"$(nproc)" --target vortelan bare_toggle env_guard render_module
+  bash "$root/tests/long/signals.sh" "$release/vortelan" "$release/tests/libenv_guard.so"
   bash "$root/tests/long/whole_show.sh" "$release/vortelan" "$release/tests/bare_toggle" "$release/assets/music.it"
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "app/globals.h"
@@ -55,6 +56,7 @@ TEST(PlaybackRace, SyncsAgainstTheFrameLoopThroughRestartsAndReloads) {
     for (int k = 0; k < SYNC_CHANNELS; ++k) lastCount[k] = 0;
 
     // The no-output clock, then SDL's dummy device: each with a thread of its own.
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
     for (int silent : {1, 0}) {
         noSound = silent;
         ASSERT_EQ(initMusic(), 0);

@@ -1,4 +1,4 @@
-/* Preloaded into the real program by tests/signals.sh: reports on standard
+/* Preloaded into the real program by tests/long/signals.sh: reports on standard
    error every change of the environment made while a second thread runs,
    since another thread may be reading the environment at that moment. */
 #define _GNU_SOURCE

@@ -3,12 +3,11 @@
 # the teardown and exit code 0; Escape during the warning screen still takes
 # effect only when it ends. Throughout, the environment must not change while a
 # second thread runs (env_guard reports it).
-# Arguments: the vortelan binary and the build directory.
+# Arguments: the vortelan binary and libenv_guard.so.
 set -uo pipefail
 set -m  # background jobs keep SIGINT: without job control bash makes them ignore it
 bin="$1"
-build="$2"
-guard="$build/tests/libenv_guard.so"
+guard="$2"
 work="$(mktemp -d)"
 pid=""
 xvfb=""
