@@ -91,7 +91,7 @@ finish 5 "SIGHUP in the show" "${video}entering loop.."$'\n'"${teardown}"
 
 # Escape in a warning screen of 2 s: the program stays until the screen ends.
 start /WARNING 2
-wid="$(xdotool search --sync --onlyvisible --pid "$pid" --class DEVURUZIDOZORADEVOZ | head -n1)"
+wid="$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --class DEVURUZIDOZORADEVOZ | head -n1)"
 wait_for 5 '[ "$(xdotool getwindowfocus)" = "$wid" ]' || fail "the window did not take the focus"
 xdotool key Escape
 sleep 0.5
