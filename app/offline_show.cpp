@@ -1,5 +1,8 @@
 #include "app/offline_show.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "app/config.h"
 #include "app/globals.h"
 #include "app/platform/platform.h"
@@ -14,20 +17,81 @@
 #include "timeline/timeline.h"
 
 namespace {
-void setClock(double seconds) {
-    useScriptedClock(static_cast<uint32_t>(seconds * 1000.0), static_cast<int64_t>(seconds * 1e9));
+using Wide = __int128;  // frame x rate x denominator overflows 64 bits on long shows
+
+int64_t floorDiv(Wide a, Wide b) {
+    Wide q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+    return static_cast<int64_t>(q);
+}
+
+int64_t ceilDiv(Wide a, Wide b) { return -floorDiv(-a, b); }
+
+bool startPlayer() {
+    if (!playerInit(PLAYER_DEVICE_OFFLINE, OFFLINE_RATE, 0)) return false;
+    loadMusic();
+    return true;
+}
+
+// What the program does when the warning screen ends. The syncs of the first
+// row fire at once, before the first frame of the show.
+void startShowMusic(OfflineShow* show) {
+    demoPhase.store(0, std::memory_order_relaxed);
+    orderReached = 0;
+    startMusic();
+    playerOfflineRender(nullptr, 0);
+    show->musicStarted = true;
+}
+
+void playMusic(OfflineShow* show, int16_t* out, int64_t frames) {
+    while (frames > 0) {
+        uint32_t n = static_cast<uint32_t>(std::min<int64_t>(frames, 1 << 20));
+        int32_t phase = currentDemoPhase();
+        uint32_t song = playerOfflineRender(out, n);
+        if (show->musicEnd < 0) {
+            // The song's sound ends inside this piece, or exactly at its end
+            // (then only the end sync tells).
+            if (song < n)
+                show->musicEnd = show->musicSamples + song;
+            else if (currentDemoPhase() > phase)
+                show->musicEnd = show->musicSamples + n;
+        }
+        show->musicSamples += n;
+        frames -= n;
+        if (out) out += 2 * size_t(n);
+    }
 }
 }  // namespace
 
-bool openOfflineShow(OfflineShow* show, int width, int height, int detail) {
+int64_t offlineFrameSample(const OfflineClock& clock, int64_t frame) {
+    return floorDiv(Wide(frame) * OFFLINE_RATE * clock.fpsDen, clock.fpsNum);
+}
+
+int64_t offlineFirstFrameAt(const OfflineClock& clock, int64_t sample) {
+    // floor(k * r * d / n) >= s  <=>  k * r * d >= s * n
+    return ceilDiv(Wide(sample) * clock.fpsNum, Wide(OFFLINE_RATE) * clock.fpsDen);
+}
+
+int64_t offlineFrameNanos(const OfflineClock& clock, int64_t frame) {
+    return floorDiv(Wide(frame) * 1000000000 * clock.fpsDen, clock.fpsNum);
+}
+
+bool openOfflineShow(OfflineShow* show, const OfflineClock& clock, int width, int height, int detail) {
     resetDemoGlobals();
     screenWidth = width;
     screenHeight = height;
     deriveScreenGeometry();
     detailStep = detail;
     fullscreen = 0;
-    show->warningSeconds = 0;
-    show->renderedFrames = 0;
+    warningMillis = static_cast<uint32_t>(std::max<int64_t>(1, clock.warningSamples * 1000 / OFFLINE_RATE));
+    show->clock = clock;
+    show->drawing = true;
+    show->frame = 0;
+    show->musicStarted = false;
+    show->musicSamples = 0;
+    show->musicEnd = -1;
+    show->order = -1;
+    show->pastEnd = false;
 
     useSoftFramebuffer(&show->fb, width, height);
     frameScene = sampleScene;
@@ -41,40 +105,85 @@ bool openOfflineShow(OfflineShow* show, int width, int height, int detail) {
     buildTileMap();
     buildSceneObjects();
 
-    if (!playerInit(PLAYER_DEVICE_OFFLINE, OFFLINE_RATE, 0)) return false;
-    loadMusic();
-    return true;
-}
-
-void drawOfflineWarning(OfflineShow* show, double seconds) {
     startTicks = 0;
     demoPhase.store(-1, std::memory_order_relaxed);
-    show->warningSeconds = seconds;
-    setClock(seconds);
-    renderFrame();
+    return startPlayer();
 }
 
-void startOfflineShow(OfflineShow* show) {
-    demoPhase.store(0, std::memory_order_relaxed);
-    orderReached = 0;
-    startMusic();
-    show->renderedFrames = 0;
+bool openOfflineMusic(OfflineShow* show, const OfflineClock& clock) {
+    resetDemoGlobals();
+    show->clock = clock;
+    show->drawing = false;
+    show->frame = 0;
+    show->musicStarted = false;
+    show->musicSamples = 0;
+    show->musicEnd = -1;
+    show->order = -1;
+    show->pastEnd = false;
+    demoPhase.store(-1, std::memory_order_relaxed);
+    return startPlayer();
 }
 
-void drawOfflineFrame(OfflineShow* show, double seconds) {
-    int64_t target = static_cast<int64_t>(seconds * OFFLINE_RATE);
-    while (show->renderedFrames < target) {
-        int64_t step = target - show->renderedFrames;
-        uint32_t n = static_cast<uint32_t>(step > 1 << 20 ? 1 << 20 : step);
-        playerOfflineRender(nullptr, n);
-        show->renderedFrames += n;
+void stepOfflineShow(OfflineShow* show, int16_t* audio) {
+    const OfflineClock& clock = show->clock;
+    const int64_t from = offlineFrameSample(clock, show->frame);
+    const int64_t to = offlineFrameSample(clock, show->frame + 1);
+    const int64_t nanos = offlineFrameNanos(clock, show->frame);
+
+    if (from < clock.warningSamples) {
+        show->order = -1;
+        show->pastEnd = false;
+    } else {
+        if (!show->musicStarted) startShowMusic(show);  // no warning screen
+        show->order = static_cast<int>(playerGetPosition() & 0xFFFF);
+        show->pastEnd = show->musicEnd >= 0 && show->musicSamples >= show->musicEnd;
     }
-    setClock(show->warningSeconds + seconds);
-    renderFrame();
+    if (show->drawing) {
+        useScriptedClock(static_cast<uint32_t>(nanos / 1000000), nanos);
+        renderFrame();
+    }
+
+    // Its sound: silence until the warning screen ends, the music from there.
+    int64_t silent = std::clamp<int64_t>(clock.warningSamples - from, 0, to - from);
+    if (audio && silent > 0) std::memset(audio, 0, size_t(silent) * 4);
+    if (from + silent < to) {
+        if (!show->musicStarted) startShowMusic(show);
+        playMusic(show, audio ? audio + 2 * size_t(silent) : nullptr, to - from - silent);
+    }
+    ++show->frame;
 }
 
-void closeOfflineShow(OfflineShow*) {
+void closeOfflineShow(OfflineShow* show) {
     freeMusic();
     useRealClock();
-    draw = &glDrawApi;
+    if (show->drawing) draw = &glDrawApi;
+}
+
+bool planOfflineMusic(const OfflineClock& clock, int64_t limit, int untilOrder, bool needEnd, OfflineMusicPlan* plan) {
+    for (int64_t& f : plan->orderFrame) f = -1;
+    plan->endFrame = -1;
+    plan->endSample = -1;
+    OfflineShow show;
+    if (!openOfflineMusic(&show, clock)) {
+        closeOfflineShow(&show);
+        return false;
+    }
+    while (show.frame < limit) {
+        const int64_t k = show.frame;
+        stepOfflineShow(&show, nullptr);
+        if (show.pastEnd) {
+            if (plan->endFrame < 0) {
+                plan->endFrame = k;
+                plan->endSample = show.musicEnd;
+            }
+        } else if (show.order >= 0 && show.order < OFFLINE_ORDERS && plan->orderFrame[show.order] < 0) {
+            plan->orderFrame[show.order] = k;
+        }
+        bool orderDone = untilOrder < 0 || (untilOrder < OFFLINE_ORDERS && plan->orderFrame[untilOrder] >= 0) ||
+                         plan->endFrame >= 0;
+        bool endDone = !needEnd || plan->endFrame >= 0;
+        if (orderDone && endDone) break;
+    }
+    closeOfflineShow(&show);
+    return true;
 }

@@ -21,21 +21,25 @@ int countingScene(float x, float y) {
 
 TEST(OfflineShow, RunsFromTheIntroToTheEnding) {
     OfflineShow show;
-    ASSERT_TRUE(openOfflineShow(&show, 640, 480, 1));
+    OfflineClock clock;
+    clock.fpsNum = 15;
+    clock.warningSamples = OFFLINE_RATE;  // one second: 15 frames
+    ASSERT_TRUE(openOfflineShow(&show, clock, 640, 480, 1));
     frameScene = countingScene;
 
-    inkSamples = 0;
-    drawOfflineWarning(&show, 1.0);
-    EXPECT_EQ(inkSamples, 0) << "the warning screen shows no scene";
+    for (int n = 0; n < 15; ++n) {
+        inkSamples = 0;
+        stepOfflineShow(&show, nullptr);
+        EXPECT_EQ(inkSamples, 0) << "the warning screen shows no scene";
+    }
 
-    startOfflineShow(&show);
     std::vector<int> orders;
     int emptyFrames = 0, frames = 0;
     double endedAt = -1;
     for (int n = 0; n < 15 * 200; ++n) {
         double t = n / 15.0;
         inkSamples = 0;
-        drawOfflineFrame(&show, t);
+        stepOfflineShow(&show, nullptr);
         ++frames;
         if (inkSamples == 0) {
             ++emptyFrames;
