@@ -1,0 +1,42 @@
+#pragma once
+// The capture's command line: Linux-style options, checked whole before
+// anything is rendered, every problem reported as one line.
+#include <cstdint>
+#include <string>
+
+enum class Container { None, Mp4, Mkv, Mov };
+
+// A moment of the show: seconds on the capture's clock (the warning screen
+// counts), the moment an order is first heard, or the end of the music.
+struct ShowMoment {
+    enum Kind { Unset, Seconds, Order, End } kind = Unset;
+    int64_t num = 0;  // Seconds: num / den; Order: the order
+    int64_t den = 1;
+};
+
+struct CaptureOptions {
+    std::string output;        // -o; empty: no video
+    Container container = Container::None;
+    std::string contactSheet;  // --contact-sheet; empty: none
+    int width = 1280;
+    int height = 960;
+    int64_t fpsNum = 60;
+    int64_t fpsDen = 1;
+    int detail = 1;            // 1..6 as on the demo's command line
+    int64_t warningNum = 5, warningDen = 1;  // seconds
+    int64_t tailNum = 6, tailDen = 1;
+    ShowMoment from, to;
+    double crf = 18;
+    std::string preset = "veryfast";
+    bool quiet = false;
+    bool bench = false;
+};
+
+enum class ParseResult { Run, Help, Usage };
+
+// Fills options from argv. On Usage, error holds one line naming the problem.
+ParseResult parseCaptureOptions(int argc, char** argv, CaptureOptions* options, std::string* error);
+// The --help text, defaults included.
+const char* captureUsage();
+// The detail option's level as the renderer's smallest cell step (1, 2, 4, ... 32).
+int detailStepOf(int detail);
