@@ -217,7 +217,8 @@ struct Run {
     Bench bench;
 };
 
-bool stopping(const Run* r) { return caughtSignal.load(std::memory_order_relaxed) != 0 || r->failed.load(); }
+bool interrupted() { return caughtSignal.load(std::memory_order_relaxed) != 0; }
+bool stopping(const Run* r) { return interrupted() || r->failed.load(); }
 
 Slot* freeSlot(Run* r) {
     auto t = Clock::now();
@@ -382,123 +383,100 @@ void printBench(const Run& r, double wall, int64_t processCpu) {
 }
 }  // namespace
 
-int runCapture(const CaptureOptions& o) {
-    auto started = Clock::now();
-    // Failures come back from the libraries as codes and are reported as one
-    // line; their own chatter would bury the progress line.
-    av_log_set_level(AV_LOG_QUIET);
-    // The show's console lines (textures made, ...) mean nothing here, and
-    // standard output carries only --bench.
-    int console = dup(STDOUT_FILENO);
-    int devNull = open("/dev/null", O_WRONLY);
-    if (devNull >= 0) {
-        dup2(devNull, STDOUT_FILENO);
-        close(devNull);
-    }
-    int64_t processCpu = cpuNanos(CLOCK_PROCESS_CPUTIME_ID);
-    catchSignals();
-    Run r;
-    r.options = &o;
-    r.video = !o.output.empty();
-    r.clock.fpsNum = o.fpsNum;
-    r.clock.fpsDen = o.fpsDen;
-    r.clock.warningSamples = samplesOfSeconds(o.warningNum, o.warningDen);
-    std::string error;
-    int status = 1;
-
-    OutputFile videoFile, sheetFile;
-    std::thread renderer;
-    std::vector<SheetTile> tiles;
+namespace {
+// Everything between the command line and the summary. Returns 0, 1 (failed)
+// or 2 (the range the options ask for does not exist); error says why.
+int record(Run& r, OutputFile& videoFile, OutputFile& sheetFile, Clock::time_point started, std::string* error) {
+    const CaptureOptions& o = *r.options;
     bool progress = !o.quiet && isatty(STDERR_FILENO);
+    if (r.video && !beginOutput(o.output, &videoFile, error)) return 1;
+    if (!o.contactSheet.empty() && !beginOutput(o.contactSheet, &sheetFile, error)) return 1;
 
     // Where the music's moments fall, as far as the range and the sheet need.
-    OfflineMusicPlan plan;
-    bool needEnd = !o.contactSheet.empty() || (r.video && (o.to.kind == ShowMoment::Unset || o.to.kind == ShowMoment::End ||
-                                                          o.from.kind == ShowMoment::End));
+    bool needEnd = !o.contactSheet.empty() ||
+                   (r.video && (o.to.kind == ShowMoment::Unset || o.to.kind == ShowMoment::End ||
+                                o.from.kind == ShowMoment::End));
     int untilOrder = -1;
     if (r.video && o.from.kind == ShowMoment::Order) untilOrder = int(o.from.num);
     if (r.video && o.to.kind == ShowMoment::Order) untilOrder = std::max(untilOrder, int(o.to.num));
-
-    if (r.video && !beginOutput(o.output, &videoFile, &error)) goto done;
-    if (!o.contactSheet.empty() && !beginOutput(o.contactSheet, &sheetFile, &error)) goto done;
-
-    {
-        auto t = Clock::now();
-        int64_t limit = offlineFirstFrameAt(r.clock, r.clock.warningSamples + LONGEST_MUSIC * OFFLINE_RATE);
-        if (!planOfflineMusic(r.clock, (needEnd || untilOrder >= 0) ? limit : 0, untilOrder, needEnd, &plan)) {
-            error = "the show's music cannot be played";
-            goto done;
-        }
-        r.bench.planSeconds = secondsSince(t);
-        if (needEnd && plan.endFrame < 0) {
-            error = "the music did not end within an hour";
-            goto done;
-        }
+    OfflineMusicPlan plan;
+    auto t = Clock::now();
+    int64_t limit = 0;
+    if (needEnd || untilOrder >= 0)
+        limit = offlineFirstFrameAt(r.clock, r.clock.warningSamples + LONGEST_MUSIC * OFFLINE_RATE);
+    if (!planOfflineMusic(r.clock, limit, untilOrder, needEnd, &plan)) {
+        *error = "the show's music cannot be played";
+        return 1;
     }
-    if (caughtSignal.load() != 0) goto done;
+    r.bench.planSeconds = secondsSince(t);
+    if (needEnd && plan.endFrame < 0) {
+        *error = "the music did not end within an hour";
+        return 1;
+    }
 
     if (r.video) {
         Range& g = r.range;
         g.to = offlineFirstFrameAt(r.clock, r.clock.warningSamples + plan.endSample +
                                                 samplesOfSeconds(o.tailNum, o.tailDen));
-        if (!momentFrame(o.from, r.clock, plan, "--from", &g.from, &error) ||
-            !momentFrame(o.to, r.clock, plan, "--to", &g.to, &error)) {
-            status = 2;
-            goto done;
-        }
+        if (!momentFrame(o.from, r.clock, plan, "--from", &g.from, error) ||
+            !momentFrame(o.to, r.clock, plan, "--to", &g.to, error))
+            return 2;
         if (g.to <= g.from) {
-            error = "the range is empty: --to " + showTimeText(r.clock, g.to) + " is not after --from " +
-                    showTimeText(r.clock, g.from);
-            status = 2;
-            goto done;
+            *error = "the range is empty: --to " + showTimeText(r.clock, g.to) + " is not after --from " +
+                     showTimeText(r.clock, g.from);
+            return 2;
         }
         g.last = g.to;
     }
+    std::vector<SheetTile> tiles;
     if (!o.contactSheet.empty()) {
         tiles = contactSheetTiles(r.clock, plan);
-        for (const SheetTile& t : tiles) r.range.last = std::max(r.range.last, t.frame + 1);
+        for (const SheetTile& tile : tiles) r.range.last = std::max(r.range.last, tile.frame + 1);
         std::string title = "VORTELAN   " + std::to_string(o.width) + " x " + std::to_string(o.height) + "   " +
                             rateText(o) + "   detail " + std::to_string(o.detail);
-        r.sheet = openContactSheet(o.width, o.height, r.clock, tiles, title, &error);
-        if (!r.sheet) goto done;
+        r.sheet = openContactSheet(o.width, o.height, r.clock, tiles, title, error);
+        if (!r.sheet) return 1;
     }
 
     if (r.video) {
         EncoderSettings settings{o.container, o.width, o.height, o.fpsNum, o.fpsDen, o.crf, o.preset};
-        r.encoder = openEncoder(videoFile.temp.c_str(), settings, &error);
-        if (!r.encoder) goto done;
+        r.encoder = openEncoder(videoFile.temp.c_str(), settings, interrupted, error);
+        if (!r.encoder) return 1;
         size_t most = size_t(offlineFrameSample(r.clock, 1) + 1);  // sound frames in one picture frame, at most
         r.slots.resize(RING_SLOTS);
-        for (Slot& s : r.slots) {
-            s.picture = allocPicture(r.encoder);
-            s.sound.assign(most * 2, 0);
-            if (!s.picture) {
-                error = "out of memory";
-                goto done;
+        for (Slot& slot : r.slots) {
+            slot.picture = allocPicture(r.encoder);
+            slot.sound.assign(most * 2, 0);
+            if (!slot.picture) {
+                *error = "out of memory";
+                return 1;
             }
         }
     }
 
-    renderer = std::thread(renderThread, &r);
+    std::thread renderer(renderThread, &r);
     if (r.video) encodeFrames(&r, progress, started);
     waitForRender(&r, progress, started);
     renderer.join();
     if (progress) std::fprintf(stderr, "\r\033[K");
 
-    if (caughtSignal.load() != 0) goto done;
+    if (interrupted()) return 1;
     if (!r.renderError.empty()) {
-        error = r.renderError;
-        goto done;
+        *error = r.renderError;
+        return 1;
     }
-    if (r.video && (r.failed.load() || !finishEncoder(r.encoder))) {
-        error = "'" + o.output + "': " + encoderError(r.encoder);
-        goto done;
+    if (r.video) {
+        if (r.failed.load() || !finishEncoder(r.encoder)) {
+            *error = "'" + o.output + "': " + encoderError(r.encoder);
+            return 1;
+        }
+        closeEncoder(&r.encoder);
+        if (interrupted() || !commitOutput(&videoFile, error)) return 1;
     }
-    if (r.video) closeEncoder(&r.encoder);
-    if (r.video && !commitOutput(&videoFile, &error)) goto done;
-    if (r.sheet && (!writeContactSheet(r.sheet, sheetFile.temp.c_str(), &error) || !commitOutput(&sheetFile, &error)))
-        goto done;
-    status = 0;
+    if (r.sheet) {
+        if (!writeContactSheet(r.sheet, sheetFile.temp.c_str(), error)) return 1;
+        if (interrupted() || !commitOutput(&sheetFile, error)) return 1;
+    }
 
     if (!o.quiet) {
         double wall = secondsSince(started);
@@ -515,19 +493,38 @@ int runCapture(const CaptureOptions& o) {
             std::fprintf(stderr, "vortelan-capture: wrote %s: %zu pictures of the show\n",
                          absolutePath(o.contactSheet).c_str(), tiles.size());
     }
-    if (o.bench) {
-        std::fflush(stdout);
-        if (console >= 0) dup2(console, STDOUT_FILENO);
-        printBench(r, secondsSince(started), cpuNanos(CLOCK_PROCESS_CPUTIME_ID) - processCpu);
-        std::fflush(stdout);
+    return 0;
+}
+}  // namespace
+
+int runCapture(const CaptureOptions& o) {
+    auto started = Clock::now();
+    int64_t processCpu = cpuNanos(CLOCK_PROCESS_CPUTIME_ID);
+    catchSignals();
+    // Failures come back from the libraries as codes and are reported as one
+    // line; their own chatter would bury the progress line.
+    av_log_set_level(AV_LOG_QUIET);
+    // The show's console lines (textures made, ...) mean nothing here, and
+    // standard output carries only --bench.
+    std::fflush(stdout);
+    int console = dup(STDOUT_FILENO);
+    int devNull = open("/dev/null", O_WRONLY);
+    if (devNull >= 0) {
+        dup2(devNull, STDOUT_FILENO);
+        close(devNull);
     }
 
-done:
-    if (renderer.joinable()) {
-        r.failed.store(true);
-        renderer.join();
-    }
-    for (Slot& s : r.slots) freePicture(&s.picture);
+    Run r;
+    r.options = &o;
+    r.video = !o.output.empty();
+    r.clock.fpsNum = o.fpsNum;
+    r.clock.fpsDen = o.fpsDen;
+    r.clock.warningSamples = samplesOfSeconds(o.warningNum, o.warningDen);
+    OutputFile videoFile, sheetFile;
+    std::string error;
+    int status = record(r, videoFile, sheetFile, started, &error);
+
+    for (Slot& slot : r.slots) freePicture(&slot.picture);
     closeEncoder(&r.encoder);
     closeContactSheet(&r.sheet);
     abandonOutput(&videoFile);
@@ -536,14 +533,15 @@ done:
         dup2(console, STDOUT_FILENO);
         close(console);
     }
-    if (status != 0) {
-        int signal = caughtSignal.load();
-        if (signal != 0) {
-            complain(std::string("interrupted by ") + (signal == SIGINT ? "Ctrl-C" : strsignal(signal)) +
-                     "; nothing written");
-            return 128 + signal;
-        }
-        complain(error.empty() ? "failed" : error);
+    if (int signal = caughtSignal.load(); signal != 0) {
+        complain(std::string("interrupted by ") + (signal == SIGINT ? "Ctrl-C" : strsignal(signal)) +
+                 "; nothing written");
+        return 128 + signal;
     }
-    return status;
+    if (status != 0) {
+        complain(error.empty() ? "failed" : error);
+        return status;
+    }
+    if (o.bench) printBench(r, secondsSince(started), cpuNanos(CLOCK_PROCESS_CPUTIME_ID) - processCpu);
+    return 0;
 }

@@ -44,7 +44,7 @@ struct Encoder {
     int pendingFrames = 0;
     int soundFrameSize = 0;
     int64_t soundPts = 0;
-    bool headerWritten = false;
+    bool (*interrupted)() = nullptr;
     std::string error;
 };
 
@@ -155,6 +155,11 @@ bool openSound(Encoder* e, const EncoderSettings& s) {
     return true;
 }
 
+int stopWriting(void* encoder) {
+    const Encoder* e = static_cast<const Encoder*>(encoder);
+    return e->interrupted && e->interrupted();
+}
+
 const char* formatName(Container c) {
     switch (c) {
         case Container::Mkv: return "matroska";
@@ -164,14 +169,16 @@ const char* formatName(Container c) {
 }
 }  // namespace
 
-Encoder* openEncoder(const char* path, const EncoderSettings& s, std::string* error) {
+Encoder* openEncoder(const char* path, const EncoderSettings& s, bool (*interrupted)(), std::string* error) {
     Encoder* e = new Encoder;
+    e->interrupted = interrupted;
     bool ok = avformat_alloc_output_context2(&e->format, nullptr, formatName(s.container), path) >= 0 && e->format;
     if (!ok) fail(e, "the container cannot be set up");
     ok = ok && (e->packet = av_packet_alloc()) != nullptr;
     ok = ok && openVideo(e, s) && openSound(e, s);
     if (ok) {
-        int r = avio_open(&e->format->pb, path, AVIO_FLAG_WRITE);
+        e->format->interrupt_callback = AVIOInterruptCB{stopWriting, e};
+        int r = avio_open2(&e->format->pb, path, AVIO_FLAG_WRITE, &e->format->interrupt_callback, nullptr);
         ok = r >= 0 || fail(e, libraryError(path, r));
     }
     if (ok) {
@@ -181,7 +188,6 @@ Encoder* openEncoder(const char* path, const EncoderSettings& s, std::string* er
         int r = avformat_write_header(e->format, &options);
         av_dict_free(&options);
         ok = r >= 0 || fail(e, libraryError("writing the file failed", r));
-        e->headerWritten = ok;
     }
     if (!ok) {
         *error = e->error.empty() ? "the encoder cannot be set up" : e->error;
@@ -212,7 +218,7 @@ PictureConverter* openConverter(int width, int height) {
     c->width = width;
     c->height = height;
     c->sws = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, AV_PIX_FMT_YUV420P,
-                            SWS_BILINEAR | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+                            SWS_BILINEAR | SWS_FULL_CHR_H_INP | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
     const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
     // Source full range, destination limited range, BT.709 both ways.
     if (!c->sws || sws_setColorspaceDetails(c->sws, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16) < 0) closeConverter(&c);
@@ -254,7 +260,6 @@ bool finishEncoder(Encoder* e) {
     if (!sendPendingSound(e)) return false;
     if (!send(e, e->video, e->videoStream, nullptr) || !send(e, e->sound, e->soundStream, nullptr)) return false;
     int r = av_write_trailer(e->format);
-    e->headerWritten = false;
     if (r < 0) return fail(e, libraryError("writing the file failed", r));
     r = avio_closep(&e->format->pb);
     if (r < 0) return fail(e, libraryError("closing the file failed", r));

@@ -23,9 +23,10 @@ struct EncoderSettings {
     std::string preset;
 };
 
-// Opens path for writing (the caller names the temporary file). Null and one
-// line in error on failure.
-Encoder* openEncoder(const char* path, const EncoderSettings& settings, std::string* error);
+// Opens path for writing (the caller names the temporary file). Once
+// interrupted() returns true, every write fails, so even the final rewrite of
+// the file stops at once. Null and one line in error on failure.
+Encoder* openEncoder(const char* path, const EncoderSettings& settings, bool (*interrupted)(), std::string* error);
 // A picture buffer in the encoder's format, for the caller to fill with
 // convertPicture and hand back with encodePicture. Null when out of memory.
 AVFrame* allocPicture(const Encoder* encoder);

@@ -128,14 +128,14 @@ const char* captureUsage() {
            "                          but not written\n"
            "      --crf N             H.264 quality, 0 (lossless) .. 51 (default 18)\n"
            "      --preset NAME       H.264 speed: ultrafast superfast veryfast faster fast\n"
-           "                          medium slow slower veryslow placebo (default veryfast)\n"
+           "                          medium slow slower veryslow placebo (default superfast)\n"
            "  -q, --quiet             no progress line and no summary\n"
            "      --bench             print render and encode time per frame at the end\n"
            "  -h, --help              this text\n"
            "\n"
            "The file is written under a temporary name beside FILE and renamed when\n"
-           "complete. Exit status: 0 done, 1 failed, 2 bad command line, 130/143\n"
-           "interrupted.\n";
+           "complete. Exit status: 0 done, 1 failed, 2 bad command line, 128 + the\n"
+           "signal when interrupted (130 for Ctrl-C).\n";
 }
 
 ParseResult parseCaptureOptions(int argc, char** argv, CaptureOptions* o, std::string* error) {
