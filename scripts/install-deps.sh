@@ -13,6 +13,9 @@ packages=(
   ffmpeg sox
   python3 file gzip man-db groff-base desktop-file-utils dpkg-dev binutils
   clang libclang-rt-14-dev
+  # vortelan-capture: FFmpeg's libraries (they bring the runtime libraries,
+  # libavcodec with libx264 among them).
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #   unit  the test suite built with AddressSanitizer and UndefinedBehaviorSanitizer,
 #         under CTest on a virtual X display with SDL's silent audio driver;
 #         extra arguments go to ctest (e.g. -R Sweep);
+#   capture  the whole show through vortelan-capture, in the unit stage's build;
 #   race  the playback tests and a few seconds of the real program, built with
 #         ThreadSanitizer;
 #   fuzz  every fuzz target for VORTELAN_FUZZ_SECONDS (default 60) seconds;
@@ -15,7 +16,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${VORTELAN_TEST_BUILD:-$root/build-tests}"
-if [ $# -gt 0 ]; then default_stages="unit"; else default_stages="unit race fuzz long install"; fi
+if [ $# -gt 0 ]; then default_stages="unit"; else default_stages="unit capture race fuzz long install"; fi
 stages="${VORTELAN_STAGES:-$default_stages}"
 
 export SDL_AUDIODRIVER=dummy
@@ -47,6 +48,12 @@ race() {
     for i in $(seq 200); do kill -0 $p 2>/dev/null || break; sleep 0.1; done
     kill -KILL $p 2>/dev/null && { echo "the program did not end on SIGTERM"; exit 1; }
     wait $p')
+}
+
+# The whole show through vortelan-capture, in the unit stage's build: a minute
+# or more, so it stays out of plain ctest.
+capture() {
+  "$build/tests/capture/vortelan_capture_tests" --gtest_filter='CaptureWholeShow.*'
 }
 
 fuzz() { "$root/fuzz/run.sh" "${VORTELAN_FUZZ_SECONDS:-60}"; }
@@ -97,7 +104,7 @@ stage deps "$root/scripts/install-deps.sh"
 for name in $stages; do
   case "$name" in
     unit) stage unit unit "$@" ;;
-    race | fuzz | long) stage "$name" "$name" ;;
+    capture | race | fuzz | long) stage "$name" "$name" ;;
     install) stage install install_stage ;;
     *) echo "unknown stage $name" >&2; exit 2 ;;
   esac
