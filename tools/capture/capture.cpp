@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <climits>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
