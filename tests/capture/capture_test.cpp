@@ -22,6 +22,7 @@
 #include "app/platform/player.h"
 #include "assets/assets.h"
 #include "tests/capture/decode.h"
+#include "tools/capture/contact_sheet.h"
 
 namespace {
 constexpr int W = 160, H = 120;
@@ -384,6 +385,59 @@ TEST(CaptureFile, OrderRangeAndStreamLengths) {
     double soundSeconds = double(file.soundDuration) * double(file.soundTimeBaseNum) / double(file.soundTimeBaseDen);
     EXPECT_NEAR(soundSeconds, videoSeconds, double(den) / double(num));
     EXPECT_NEAR(double(file.sound.size() / 2) / RATE, videoSeconds, double(den) / double(num));
+}
+
+// Where the music's moments fall, from the music alone, and the contact
+// sheet's picks: every order from the one frame on which it is first heard,
+// the end where the player says the song ends and nothing after it counted
+// as an order; a tile inside each order (the short breaks too), the warning
+// screen first and the ending after the music. And --from end: the video is
+// the tail alone, the ending scene in silence, as long as asked.
+TEST(CapturePlan, OrdersEndSheetTilesAndTail) {
+    const int64_t fps = 10;
+    OfflineClock clock;
+    clock.fpsNum = fps;
+    clock.warningSamples = RATE;
+    OfflineMusicPlan plan;
+    ASSERT_TRUE(planOfflineMusic(clock, fps * 600, -1, true, &plan));
+    Music music = hearMusic(200 * RATE);
+    ASSERT_GT(music.end, 0);
+
+    EXPECT_EQ(plan.endSample, music.end);
+    EXPECT_EQ(plan.endFrame, firstFrameAt(RATE + music.end, fps, 1));
+    for (int o = 0; o < OFFLINE_ORDERS; ++o) {
+        if (o > 20) {
+            EXPECT_EQ(plan.orderFrame[o], -1) << "order " << o << " is past the end";
+            continue;
+        }
+        ASSERT_GE(plan.orderFrame[o], 0) << "order " << o;
+        if (o < 32 && music.orderStart[o] >= 0)
+            EXPECT_EQ(plan.orderFrame[o], firstFrameAt(RATE + music.orderStart[o], fps, 1)) << "order " << o;
+    }
+
+    std::vector<SheetTile> tiles = contactSheetTiles(clock, plan);
+    ASSERT_EQ(tiles.size(), 23u);
+    EXPECT_EQ(tiles[0].order, -1);
+    EXPECT_LT(tiles[0].frame, firstFrameAt(RATE, fps, 1));
+    for (int o = 0; o <= 20; ++o) {
+        const SheetTile& t = tiles[size_t(o) + 1];
+        int64_t next = o < 20 ? plan.orderFrame[o + 1] : plan.endFrame;
+        EXPECT_EQ(t.order, o);
+        EXPECT_GE(t.frame, plan.orderFrame[o]) << "order " << o;
+        EXPECT_LT(t.frame, next) << "order " << o;
+    }
+    EXPECT_EQ(tiles[22].order, -2);
+    EXPECT_GE(tiles[22].frame, plan.endFrame + 2 * fps);
+
+    const int64_t from = firstFrameAt(music.end, 5, 1), to = firstFrameAt(music.end + 14 * RATE / 10, 5, 1);
+    Folder out;
+    Outcome o = capture({"--width", "160", "--height", "120", "--fps", "5", "--warning", "0", "--from", "end",
+                         "--tail", "1.4", "-q", "-o", out / "v.mkv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    DecodedFile file = decoded(out / "v.mkv");
+    EXPECT_EQ(int64_t(file.frames.size()), to - from);
+    EXPECT_EQ(int64_t(file.sound.size()), 2 * (frameSample(to, 5, 1) - frameSample(from, 5, 1)));
+    EXPECT_TRUE(std::all_of(file.sound.begin(), file.sound.end(), [](int16_t v) { return v == 0; }));
 }
 
 // The whole show with the defaults but a small picture: the video runs from
