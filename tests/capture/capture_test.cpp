@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <png.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -438,6 +441,70 @@ TEST(CapturePlan, OrdersEndSheetTilesAndTail) {
     EXPECT_EQ(int64_t(file.frames.size()), to - from);
     EXPECT_EQ(int64_t(file.sound.size()), 2 * (frameSample(to, 5, 1) - frameSample(from, 5, 1)));
     EXPECT_TRUE(std::all_of(file.sound.begin(), file.sound.end(), [](int16_t v) { return v == 0; }));
+}
+
+// The sheet itself: every tile's frame whole in it (frames of 320 x 240 are
+// not scaled), labels drawn beside them, and no sheet while a frame is missing.
+TEST(CaptureSheet, EveryTileHoldsItsFrameWhole) {
+    OfflineClock clock;
+    clock.fpsNum = 10;
+    clock.warningSamples = RATE;
+    OfflineMusicPlan plan;
+    for (int64_t& f : plan.orderFrame) f = -1;
+    for (int o = 0; o <= 20; ++o) plan.orderFrame[o] = 20 + 30 * o;
+    plan.endFrame = 20 + 30 * 21;
+    plan.endSample = plan.endFrame * RATE / 10 - RATE;
+    std::vector<SheetTile> tiles = contactSheetTiles(clock, plan);
+    ASSERT_EQ(tiles.size(), 23u);
+
+    std::string error;
+    ContactSheet* sheet = openContactSheet(320, 240, clock, tiles, "VORTELAN", &error);
+    ASSERT_NE(sheet, nullptr) << error;
+    auto colour = [](size_t i) { return std::array<uint8_t, 3>{uint8_t(40 + 9 * i), uint8_t(200 - 7 * i), uint8_t(100 + 5 * i)}; };
+    std::vector<uint8_t> frame(320 * 240 * 4);
+    Folder out;
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        if (i + 1 == tiles.size())
+            EXPECT_FALSE(writeContactSheet(sheet, (out / "early.png").c_str(), &error)) << "a frame is missing";
+        for (size_t p = 0; p < frame.size(); p += 4) {
+            std::array<uint8_t, 3> c = colour(i);
+            frame[p] = c[0], frame[p + 1] = c[1], frame[p + 2] = c[2], frame[p + 3] = 255;
+        }
+        addToContactSheet(sheet, tiles[i].frame, frame.data(), 320 * 4);
+    }
+    ASSERT_TRUE(writeContactSheet(sheet, (out / "sheet.png").c_str(), &error)) << error;
+    closeContactSheet(&sheet);
+
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, (out / "sheet.png").c_str()));
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+    int other = 0;  // neither a tile nor the plain background: the lettering
+    std::vector<int> count(tiles.size(), 0), left(tiles.size(), INT32_MAX), right(tiles.size(), -1),
+        top(tiles.size(), INT32_MAX), bottom(tiles.size(), -1);
+    for (int y = 0; y < int(image.height); ++y) {
+        for (int x = 0; x < int(image.width); ++x) {
+            const uint8_t* px = &rgb[(size_t(y) * image.width + size_t(x)) * 3];
+            bool tile = false;
+            for (size_t i = 0; i < tiles.size() && !tile; ++i) {
+                std::array<uint8_t, 3> c = colour(i);
+                if (px[0] != c[0] || px[1] != c[1] || px[2] != c[2]) continue;
+                tile = true;
+                ++count[i];
+                left[i] = std::min(left[i], x), right[i] = std::max(right[i], x);
+                top[i] = std::min(top[i], y), bottom[i] = std::max(bottom[i], y);
+            }
+            if (!tile && !(px[0] == px[1] && px[1] == px[2] && px[0] == rgb[0])) ++other;
+        }
+    }
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        EXPECT_EQ(count[i], 320 * 240) << "tile " << i;
+        EXPECT_EQ(right[i] - left[i] + 1, 320) << "tile " << i;
+        EXPECT_EQ(bottom[i] - top[i] + 1, 240) << "tile " << i;
+    }
+    EXPECT_GT(other, 23 * 200) << "labels";
 }
 
 // The whole show with the defaults but a small picture: the video runs from
