@@ -180,17 +180,34 @@ struct Slot {
     int64_t frame = 0;
 };
 
+// Time spent on one part of the work: wall clock and the thread's processor time.
+struct Spent {
+    double wall = 0;
+    int64_t cpu = 0;  // nanoseconds
+    int64_t frames = 0;
+};
+
+struct Stopwatch {
+    Clock::time_point wall = Clock::now();
+    int64_t cpu = cpuNanos(CLOCK_THREAD_CPUTIME_ID);
+    void stop(Spent* s) const {
+        s->wall += secondsSince(wall);
+        s->cpu += cpuNanos(CLOCK_THREAD_CPUTIME_ID) - cpu;
+        ++s->frames;
+    }
+};
+
 struct Bench {
     // Rendering by kind of frame: the warning screen, order 16 (the screen
     // door over the whole picture), everything else.
-    double renderSeconds[3] = {};
-    int64_t renderFrames[3] = {};
-    double convertSeconds = 0;
+    Spent render[3];
+    Spent convert;
+    Spent encode;                  // the encoder calls on the calling thread
     double renderWaitSeconds = 0;  // the render thread waiting for a free slot
-    double encodeSeconds = 0;      // the encoder's calls
     double encodeWaitSeconds = 0;  // the encoder waiting for a frame
-    int64_t renderCpu = 0;
+    int64_t renderThreadCpu = 0;
     double planSeconds = 0;
+    int64_t planCpu = 0;
 };
 
 struct Run {
@@ -242,19 +259,17 @@ void renderThread(Run* r) {
     for (int64_t k = 0; error.empty() && k < r->range.last && !stopping(r); ++k) {
         Slot* slot = nullptr;
         if (r->video && k >= r->range.from && k < r->range.to && !(slot = freeSlot(r))) break;
-        auto t = Clock::now();
+        Stopwatch step;
         stepOfflineShow(&show, slot ? slot->sound.data() : nullptr);
-        int kind = show.order < 0 && !show.pastEnd ? 0 : orderReached == 16 ? 1 : 2;
-        r->bench.renderSeconds[kind] += secondsSince(t);
-        ++r->bench.renderFrames[kind];
+        step.stop(&r->bench.render[show.order < 0 && !show.pastEnd ? 0 : orderReached == 16 ? 1 : 2]);
         if (r->sheet) addToContactSheet(r->sheet, k, show.fb.pixels.data(), show.fb.width * 4);
         if (slot) {
-            t = Clock::now();
+            Stopwatch convert;
             if (!convertPicture(converter, show.fb.pixels.data(), show.fb.width * 4, slot->picture)) {
                 error = "the colour conversion failed";
                 break;
             }
-            r->bench.convertSeconds += secondsSince(t);
+            convert.stop(&r->bench.convert);
             slot->soundFrames = int(offlineFrameSample(r->clock, k + 1) - offlineFrameSample(r->clock, k));
             slot->frame = k;
             std::lock_guard<std::mutex> hold(r->lock);
@@ -267,7 +282,7 @@ void renderThread(Run* r) {
     }
     closeConverter(&converter);
     closeOfflineShow(&show);
-    r->bench.renderCpu = cpuNanos(CLOCK_THREAD_CPUTIME_ID) - cpu;
+    r->bench.renderThreadCpu = cpuNanos(CLOCK_THREAD_CPUTIME_ID) - cpu;
     std::lock_guard<std::mutex> hold(r->lock);
     if (!error.empty()) {
         r->renderError = error;
@@ -319,10 +334,10 @@ bool encodeFrames(Run* r, bool progress, Clock::time_point started) {
         if (!take) continue;
 
         Slot& slot = r->slots[r->head];
-        t = Clock::now();
+        Stopwatch encode;
         bool ok = encodeSound(r->encoder, slot.sound.data(), slot.soundFrames) &&
                   encodePicture(r->encoder, slot.picture, slot.frame - r->range.from);
-        r->bench.encodeSeconds += secondsSince(t);
+        encode.stop(&r->bench.encode);
         if (!ok) {
             r->failed.store(true);
             return false;
@@ -354,31 +369,38 @@ std::string rateText(const CaptureOptions& o) {
 
 void printBench(const Run& r, double wall, int64_t processCpu) {
     const Bench& b = r.bench;
-    auto perFrame = [](double seconds, int64_t frames) { return frames > 0 ? seconds * 1000.0 / double(frames) : 0.0; };
-    int64_t rendered = b.renderFrames[0] + b.renderFrames[1] + b.renderFrames[2];
-    double renderAll = b.renderSeconds[0] + b.renderSeconds[1] + b.renderSeconds[2];
-    int64_t encoded = r.encoded;
+    auto ms = [](double seconds, int64_t frames) { return frames > 0 ? seconds * 1000.0 / double(frames) : 0.0; };
+    auto line = [&](const char* what, const Spent& s) {
+        std::printf("  %-24s %8.2f %8.2f %8lld\n", what, ms(s.wall, s.frames), ms(double(s.cpu) / NANOS, s.frames),
+                    static_cast<long long>(s.frames));
+    };
+    Spent render;
+    for (const Spent& s : b.render) {
+        render.wall += s.wall;
+        render.cpu += s.cpu;
+        render.frames += s.frames;
+    }
+    // The rest of the process's time, but for the plan, is the encoder's own
+    // threads, the sound and the file: all of it is encoding.
+    Spent encoding = b.encode;
+    encoding.wall = 0;
+    encoding.cpu = processCpu - b.renderThreadCpu - b.planCpu;
     double showSeconds = double(r.range.last) * double(r.clock.fpsDen) / double(r.clock.fpsNum);
-    std::printf("bench: %dx%d, %s, detail %d, crf %g, preset %s\n", r.options->width, r.options->height,
-                rateText(*r.options).c_str(), r.options->detail, r.options->crf, r.options->preset.c_str());
-    std::printf("  music plan      %8.2f s\n", b.planSeconds);
-    std::printf("  render          %8.2f ms/frame over %lld frames\n", perFrame(renderAll, rendered),
-                static_cast<long long>(rendered));
-    std::printf("    warning       %8.2f ms/frame over %lld frames\n", perFrame(b.renderSeconds[0], b.renderFrames[0]),
-                static_cast<long long>(b.renderFrames[0]));
-    std::printf("    order 16      %8.2f ms/frame over %lld frames (the screen door)\n",
-                perFrame(b.renderSeconds[1], b.renderFrames[1]), static_cast<long long>(b.renderFrames[1]));
-    std::printf("    the rest      %8.2f ms/frame over %lld frames\n", perFrame(b.renderSeconds[2], b.renderFrames[2]),
-                static_cast<long long>(b.renderFrames[2]));
-    std::printf("  RGBA to YUV     %8.2f ms/frame\n", perFrame(b.convertSeconds, encoded));
-    std::printf("  render waits    %8.2f ms/frame for a free slot\n", perFrame(b.renderWaitSeconds, encoded));
-    std::printf("  encode          %8.2f ms/frame in the encoder calls\n", perFrame(b.encodeSeconds, encoded));
-    std::printf("  encoder waits   %8.2f ms/frame for a frame\n", perFrame(b.encodeWaitSeconds, encoded));
-    std::printf("  processor       %8.2f ms/frame render thread, %.2f ms/frame all other threads\n",
-                perFrame(double(b.renderCpu) / NANOS, rendered),
-                perFrame(double(processCpu - b.renderCpu) / NANOS, std::max<int64_t>(encoded, 1)));
-    std::printf("  whole           %8.2f s for %.2f s of show: %.2fx real time\n", wall, showSeconds,
-                wall > 0 ? showSeconds / wall : 0.0);
+    std::printf("bench: %dx%d, %s, detail %d, crf %g, preset %s; music plan %.2f s\n", r.options->width,
+                r.options->height, rateText(*r.options).c_str(), r.options->detail, r.options->crf,
+                r.options->preset.c_str(), b.planSeconds);
+    std::printf("  %-24s %8s %8s %8s\n", "ms per frame", "wall", "cpu", "frames");
+    line("render", render);
+    line("  warning screen", b.render[0]);
+    line("  order 16 (screen door)", b.render[1]);
+    line("  the rest", b.render[2]);
+    line("RGBA to YUV", b.convert);
+    line("encoder calls", b.encode);
+    line("encoding, all threads", encoding);
+    std::printf("  waits: the render thread %.2f ms/frame for a free slot, the encoder %.2f ms/frame for a frame\n",
+                ms(b.renderWaitSeconds, b.convert.frames), ms(b.encodeWaitSeconds, b.encode.frames));
+    std::printf("  whole: %.2f s for %.2f s of show, %.2fx real time; processor %.2f s\n", wall, showSeconds,
+                wall > 0 ? showSeconds / wall : 0.0, double(processCpu) / NANOS);
 }
 }  // namespace
 
@@ -400,6 +422,7 @@ int record(Run& r, OutputFile& videoFile, OutputFile& sheetFile, Clock::time_poi
     if (r.video && o.to.kind == ShowMoment::Order) untilOrder = std::max(untilOrder, int(o.to.num));
     OfflineMusicPlan plan;
     auto t = Clock::now();
+    int64_t planCpu = cpuNanos(CLOCK_THREAD_CPUTIME_ID);
     int64_t limit = 0;
     if (needEnd || untilOrder >= 0)
         limit = offlineFirstFrameAt(r.clock, r.clock.warningSamples + LONGEST_MUSIC * OFFLINE_RATE);
@@ -408,6 +431,7 @@ int record(Run& r, OutputFile& videoFile, OutputFile& sheetFile, Clock::time_poi
         return 1;
     }
     r.bench.planSeconds = secondsSince(t);
+    r.bench.planCpu = cpuNanos(CLOCK_THREAD_CPUTIME_ID) - planCpu;
     if (needEnd && plan.endFrame < 0) {
         *error = "the music did not end within an hour";
         return 1;
