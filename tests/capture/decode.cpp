@@ -53,7 +53,6 @@ bool takePicture(Decoder& d, DecodedFile* out) {
     int stride[1] = {f->width * 3};
     sws_scale(d.toRgb, f->data, f->linesize, 0, f->height, dst, stride);
     out->frames.push_back(std::move(rgb));
-    out->framePts.push_back(f->best_effort_timestamp);
     return true;
 }
 
@@ -114,11 +113,6 @@ bool decodeFile(const std::string& path, DecodedFile* out, std::string* error) {
         *error = "cannot decode " + path;
         return false;
     }
-    out->width = v->codecpar->width;
-    out->height = v->codecpar->height;
-    out->soundRate = s->codecpar->sample_rate;
-    out->frameRateNum = v->avg_frame_rate.num;
-    out->frameRateDen = v->avg_frame_rate.den;
     out->videoTimeBaseNum = v->time_base.num;
     out->videoTimeBaseDen = v->time_base.den;
     out->soundTimeBaseNum = s->time_base.num;

@@ -7,17 +7,14 @@
 #include <vector>
 
 struct DecodedFile {
-    int width = 0, height = 0;
     std::vector<std::vector<uint8_t>> frames;  // RGB rows, in presentation order
-    std::vector<int64_t> framePts;             // in the video stream's time base
     std::vector<int16_t> sound;                // interleaved stereo
-    int soundRate = 0;
-    // What the container says.
-    int64_t frameRateNum = 0, frameRateDen = 1;
+    // What the container says: durations in each stream's time base (-1
+    // unknown) and the video's frame count (0 unknown).
     int64_t videoTimeBaseNum = 0, videoTimeBaseDen = 1;
-    int64_t videoDuration = -1, soundDuration = -1;  // in each stream's time base; -1 unknown
     int64_t soundTimeBaseNum = 0, soundTimeBaseDen = 1;
-    int64_t videoFrameCount = 0;                     // the container's count, 0 unknown
+    int64_t videoDuration = -1, soundDuration = -1;
+    int64_t videoFrameCount = 0;
 };
 
 // False with a one-line reason when the file cannot be read whole.
