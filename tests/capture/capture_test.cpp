@@ -7,6 +7,7 @@
 #include <dirent.h>
 #include <png.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -69,6 +70,7 @@ Outcome capture(std::vector<std::string> args, const Folder* folder = nullptr, i
     std::string errPath = logs / "stderr";
     pid_t pid = fork();
     if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);  // no capture outlives a test that timed out
         if (!freopen(errPath.c_str(), "w", stderr) || !freopen("/dev/null", "w", stdout)) _exit(99);
         std::vector<char*> argv;
         std::string bin = VORTELAN_CAPTURE_BINARY;
