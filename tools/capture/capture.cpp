@@ -173,8 +173,9 @@ bool momentFrame(const ShowMoment& m, const OfflineClock& clock, const OfflineMu
 
 // --- The run ----------------------------------------------------------------------------
 
+// One frame on its way to the encoder: the picture as drawn and its sound.
 struct Slot {
-    AVFrame* picture = nullptr;
+    std::vector<uint8_t> rgba;
     std::vector<int16_t> sound;
     int soundFrames = 0;
     int64_t frame = 0;
@@ -201,6 +202,7 @@ struct Bench {
     // Rendering by kind of frame: the warning screen, order 16 (the screen
     // door over the whole picture), everything else.
     Spent render[3];
+    Spent handOver;                // copying the frame into the ring
     Spent convert;
     Spent encode;                  // the encoder calls on the calling thread
     double renderWaitSeconds = 0;  // the render thread waiting for a free slot
@@ -216,6 +218,8 @@ struct Run {
     Range range;
     bool video = false;
     Encoder* encoder = nullptr;
+    PictureConverter* converter = nullptr;
+    AVFrame* picture = nullptr;  // the converted frame, handed to the encoder
     ContactSheet* sheet = nullptr;
 
     std::vector<Slot> slots;
@@ -249,12 +253,9 @@ void renderThread(Run* r) {
     const CaptureOptions& o = *r->options;
     int64_t cpu = cpuNanos(CLOCK_THREAD_CPUTIME_ID);
     OfflineShow show;
-    PictureConverter* converter = nullptr;
     std::string error;
     if (!openOfflineShow(&show, r->clock, o.width, o.height, detailStepOf(o.detail)))
         error = "the show's music cannot be played";
-    else if (r->video && !(converter = openConverter(o.width, o.height)))
-        error = "the colour conversion cannot be set up";
 
     for (int64_t k = 0; error.empty() && k < r->range.last && !stopping(r); ++k) {
         Slot* slot = nullptr;
@@ -264,12 +265,11 @@ void renderThread(Run* r) {
         step.stop(&r->bench.render[show.order < 0 && !show.pastEnd ? 0 : orderReached == 16 ? 1 : 2]);
         if (r->sheet) addToContactSheet(r->sheet, k, show.fb.pixels.data(), show.fb.width * 4);
         if (slot) {
-            Stopwatch convert;
-            if (!convertPicture(converter, show.fb.pixels.data(), show.fb.width * 4, slot->picture)) {
-                error = "the colour conversion failed";
-                break;
-            }
-            convert.stop(&r->bench.convert);
+            // The colour conversion is the encoder's side of the work: the
+            // render thread is the one that cannot share its load.
+            Stopwatch handOver;
+            std::memcpy(slot->rgba.data(), show.fb.pixels.data(), slot->rgba.size());
+            handOver.stop(&r->bench.handOver);
             slot->soundFrames = int(offlineFrameSample(r->clock, k + 1) - offlineFrameSample(r->clock, k));
             slot->frame = k;
             std::lock_guard<std::mutex> hold(r->lock);
@@ -280,7 +280,6 @@ void renderThread(Run* r) {
         r->pastEnd.store(show.pastEnd);
         r->stepped.store(k + 1);
     }
-    closeConverter(&converter);
     closeOfflineShow(&show);
     r->bench.renderThreadCpu = cpuNanos(CLOCK_THREAD_CPUTIME_ID) - cpu;
     std::lock_guard<std::mutex> hold(r->lock);
@@ -334,9 +333,12 @@ bool encodeFrames(Run* r, bool progress, Clock::time_point started) {
         if (!take) continue;
 
         Slot& slot = r->slots[r->head];
+        Stopwatch convert;
+        bool ok = convertPicture(r->converter, slot.rgba.data(), r->options->width * 4, r->picture);
+        convert.stop(&r->bench.convert);
         Stopwatch encode;
-        bool ok = encodeSound(r->encoder, slot.sound.data(), slot.soundFrames) &&
-                  encodePicture(r->encoder, slot.picture, slot.frame - r->range.from);
+        ok = ok && encodeSound(r->encoder, slot.sound.data(), slot.soundFrames) &&
+             encodePicture(r->encoder, r->picture, slot.frame - r->range.from);
         encode.stop(&r->bench.encode);
         if (!ok) {
             r->failed.store(true);
@@ -394,11 +396,12 @@ void printBench(const Run& r, double wall, int64_t processCpu) {
     line("  warning screen", b.render[0]);
     line("  order 16 (screen door)", b.render[1]);
     line("  the rest", b.render[2]);
+    line("into the ring", b.handOver);
     line("RGBA to YUV", b.convert);
     line("encoder calls", b.encode);
     line("encoding, all threads", encoding);
     std::printf("  waits: the render thread %.2f ms/frame for a free slot, the encoder %.2f ms/frame for a frame\n",
-                ms(b.renderWaitSeconds, b.convert.frames), ms(b.encodeWaitSeconds, b.encode.frames));
+                ms(b.renderWaitSeconds, b.handOver.frames), ms(b.encodeWaitSeconds, b.encode.frames));
     std::printf("  whole: %.2f s for %.2f s of show, %.2fx real time; processor %.2f s\n", wall, showSeconds,
                 wall > 0 ? showSeconds / wall : 0.0, double(processCpu) / NANOS);
 }
@@ -465,15 +468,17 @@ int record(Run& r, OutputFile& videoFile, OutputFile& sheetFile, Clock::time_poi
         EncoderSettings settings{o.container, o.width, o.height, o.fpsNum, o.fpsDen, o.crf, o.preset};
         r.encoder = openEncoder(videoFile.temp.c_str(), settings, interrupted, error);
         if (!r.encoder) return 1;
+        r.converter = openConverter(o.width, o.height);
+        r.picture = allocPicture(r.encoder);
+        if (!r.converter || !r.picture) {
+            *error = "the colour conversion cannot be set up";
+            return 1;
+        }
         size_t most = size_t(offlineFrameSample(r.clock, 1) + 1);  // sound frames in one picture frame, at most
         r.slots.resize(RING_SLOTS);
         for (Slot& slot : r.slots) {
-            slot.picture = allocPicture(r.encoder);
+            slot.rgba.assign(size_t(o.width) * size_t(o.height) * 4, 0);
             slot.sound.assign(most * 2, 0);
-            if (!slot.picture) {
-                *error = "out of memory";
-                return 1;
-            }
         }
     }
 
@@ -547,7 +552,8 @@ int runCapture(const CaptureOptions& o) {
     std::string error;
     int status = record(r, videoFile, sheetFile, started, &error);
 
-    for (Slot& slot : r.slots) freePicture(&slot.picture);
+    freePicture(&r.picture);
+    closeConverter(&r.converter);
     closeEncoder(&r.encoder);
     closeContactSheet(&r.sheet);
     abandonOutput(&videoFile);

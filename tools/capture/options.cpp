@@ -129,7 +129,7 @@ const char* captureUsage() {
            "      --crf N             H.264 quality, 0 (lossless) .. 51 (default 18)\n"
            "      --preset NAME       H.264 speed: ultrafast superfast veryfast faster fast\n"
            "                          medium slow slower veryslow placebo\n"
-           "                          (default superfast)\n"
+           "                          (default ultrafast)\n"
            "  -q, --quiet             no progress line and no summary\n"
            "      --bench             print render and encode time per frame at the end\n"
            "  -h, --help              this text\n"
