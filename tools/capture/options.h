@@ -29,7 +29,7 @@ struct CaptureOptions {
     // Measured on the show at 1280 x 960 against a lossless capture: ultrafast
     // at CRF 18 keeps the one-pixel cell gaps and dots sharp (44.7 dB, SSIM
     // 0.994) for about 7.5 ms of processor time a frame, so rendering and
-    // encoding together stay well ahead of real time on two cores. superfast
+    // encoding together stay ahead of real time on two idle cores. superfast
     // makes files a third smaller (40.4 dB) for twice the encoding time, too
     // much to keep ahead of real time there.
     double crf = 18;
