@@ -198,19 +198,21 @@ BENCHMARK(BM_FlatQuads)->Arg(4)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond)
 // Whole frames of the show with their overlays: the warning screen, and the
 // middle of order 16 with the screen door over the swept blocks.
 void BM_OverlayFrame(benchmark::State& state) {
+    // Two frames a second after a five-second warning screen.
+    OfflineClock clock;
+    clock.fpsNum = 2;
+    clock.warningSamples = 5 * int64_t{OFFLINE_RATE};
     OfflineShow show;
-    if (!openOfflineShow(&show, 1280, 960, 1)) {
+    if (!openOfflineShow(&show, clock, 1280, 960, 1)) {
         state.SkipWithError("no offline player");
         return;
     }
     if (state.range(0) == 0) {
-        drawOfflineWarning(&show, 2.0);
+        while (show.frame <= 4) stepOfflineShow(&show, nullptr);  // 2 s into the warning screen
     } else {
-        startOfflineShow(&show);
-        double t = 0.0;
-        while (orderReached < 16 && t < 600.0) drawOfflineFrame(&show, t += 0.5);
-        drawOfflineFrame(&show, t + 3.5);
-        if (orderReached != 16) {
+        while (show.order < 16 && show.frame < 1200) stepOfflineShow(&show, nullptr);
+        for (int k = 0; k < 7; ++k) stepOfflineShow(&show, nullptr);  // 3.5 s into order 16
+        if (show.order != 16) {
             state.SkipWithError("the music never stays at order 16");
             closeOfflineShow(&show);
             return;

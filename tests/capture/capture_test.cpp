@@ -415,8 +415,9 @@ TEST(CapturePlan, OrdersEndSheetTilesAndTail) {
             continue;
         }
         ASSERT_GE(plan.orderFrame[o], 0) << "order " << o;
-        if (o < 32 && music.orderStart[o] >= 0)
+        if (o < 32 && music.orderStart[o] >= 0) {
             EXPECT_EQ(plan.orderFrame[o], firstFrameAt(RATE + music.orderStart[o], fps, 1)) << "order " << o;
+        }
     }
 
     std::vector<SheetTile> tiles = contactSheetTiles(clock, plan);
@@ -465,8 +466,9 @@ TEST(CaptureSheet, EveryTileHoldsItsFrameWhole) {
     std::vector<uint8_t> frame(320 * 240 * 4, 255);
     Folder out;
     for (size_t i = 0; i < tiles.size(); ++i) {
-        if (i + 1 == tiles.size())
+        if (i + 1 == tiles.size()) {
             EXPECT_FALSE(writeContactSheet(sheet, (out / "early.png").c_str(), &error)) << "a frame is missing";
+        }
         for (size_t p = 0; p < frame.size(); p += 4)
             frame[p] = uint8_t(40 + 9 * i), frame[p + 1] = uint8_t(200 - 7 * i), frame[p + 2] = uint8_t(100 + 5 * i);
         addToContactSheet(sheet, tiles[i].frame, frame.data(), 320 * 4);
