@@ -1,6 +1,7 @@
 #include "tools/capture/encoder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -11,6 +12,12 @@ extern "C" {
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
+}
+
+const char* encoderLibraryVersions() {
+    static char text[96];
+    std::snprintf(text, sizeof text, "FFmpeg %s\n", av_version_info());
+    return text;
 }
 
 namespace {

@@ -13,6 +13,9 @@
 #include "tools/capture/options.h"
 
 struct AVFrame;
+
+// "FFmpeg x.y.z\n": the version of the libraries loaded at run time.
+const char* encoderLibraryVersions();
 struct Encoder;
 
 struct EncoderSettings {

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "app/platform/platform.h"
 #include "tools/capture/capture.h"
+#include "tools/capture/encoder.h"
 #include "tools/capture/options.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +15,11 @@ int main(int argc, char** argv) {
         case ParseResult::Help:
             std::fputs(captureUsage(), stdout);
             return 0;
+        case ParseResult::Version:
+            // VORTELAN_VERSION is the project's version, set by the build.
+            std::printf("vortelan-capture %s\n%s%s", VORTELAN_VERSION, platformLibraryVersions(),
+                        encoderLibraryVersions());
+            return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
         case ParseResult::Usage:
             std::fprintf(stderr, "vortelan-capture: %s\n", error.c_str());
             return 2;

@@ -133,6 +133,7 @@ const char* captureUsage() {
            "  -q, --quiet             no progress line and no summary\n"
            "      --bench             print render and encode time per frame at the end\n"
            "  -h, --help              this text\n"
+           "  -V, --version           the version and the libraries in use\n"
            "\n"
            "The file is written under a temporary name beside FILE and renamed when\n"
            "complete. Exit status: 0 done, 1 failed, 2 bad command line, 128 + the\n"
@@ -163,6 +164,7 @@ ParseResult parseCaptureOptions(int argc, char** argv, CaptureOptions* o, std::s
         }
 
         if (name == "-h" || name == "--help") return ParseResult::Help;
+        if (name == "-V" || name == "--version") return ParseResult::Version;
         if (name == "-q" || name == "--quiet" || name == "--bench") {
             if (hasValue) return fail("option " + name + " takes no value");
             (name == "--bench" ? o->bench : o->quiet) = true;

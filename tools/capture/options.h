@@ -38,7 +38,7 @@ struct CaptureOptions {
     bool bench = false;
 };
 
-enum class ParseResult { Run, Help, Usage };
+enum class ParseResult { Run, Help, Version, Usage };
 
 // Fills options from argv. On Usage, error holds one line naming the problem.
 ParseResult parseCaptureOptions(int argc, char** argv, CaptureOptions* options, std::string* error);
