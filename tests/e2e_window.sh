@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The real program on an X display: a 640x480 window, F4 twice, then Escape,
-# all as X key events. Checks the exit code, the console record, the refused
-# fullscreen messages, the window's size and title, and a screenshot.
+# The real program on an X display: a 640x480 window, a click that ends the
+# warning screen, F4 twice, then Escape, all as X input events. Checks the exit
+# code, the console record, the refused fullscreen messages, the window's size,
+# place and title, and a screenshot.
 # Arguments: the vortelan binary and the build directory.
 set -uo pipefail
 bin="$1"
@@ -53,14 +54,20 @@ focused_is_ours() {
 
 cd "$work"
 VORTELAN_MESSAGES=stderr SDL_AUDIODRIVER=dummy \
-  "$bin" /FULLSCREEN 0 /WIDTH 640 /HEIGHT 480 /WARNING 1 >"$work/out" 2>"$work/err" &
+  "$bin" /FULLSCREEN 0 /WIDTH 640 /HEIGHT 480 /WARNING 60 >"$work/out" 2>"$work/err" &
 pid=$!
 
 # Only this process's windows count: other tests may share the display.
 wid="$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --class "$class" | head -n1)"
 [ -n "$wid" ] || fail "no window of class $class appeared"
-wait_for 20 '[ "$(count "entering loop.." "$work/out")" = 1 ]' || fail "the show did not start"
+wait_for 20 '[ "$(count "</video>" "$work/out")" = 1 ]' || fail "the start-up did not finish"
 wait_for 5 focused_is_ours || fail "the window did not take the input focus"
+
+# The warning screen lasts its minute, unless the left button ends it.
+sleep 0.2
+[ "$(count "entering loop.." "$work/out")" = 0 ] || fail "the warning screen ended by itself"
+xdotool mousemove --window "$wid" 320 240 click 1
+wait_for 20 '[ "$(count "entering loop.." "$work/out")" = 1 ]' || fail "the left button did not end the warning screen"
 
 # The window: client area 640x480, centred on the screen (there is no window
 # manager to move it), titled.
