@@ -18,21 +18,10 @@ std::string captureFd(int fd, Fn&& fn) {
     std::fflush(nullptr);
     dup2(saved, fd);
     close(saved);
-    std::string text;
-    std::rewind(sink);
-    char chunk[512];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, sink)) > 0) text.append(chunk, n);
+    std::string text(static_cast<size_t>(lseek(fileno(sink), 0, SEEK_END)), '\0');
+    if (pread(fileno(sink), text.data(), text.size(), 0) != static_cast<ssize_t>(text.size())) text = "<unreadable>";
     std::fclose(sink);
     return text;
 }
-
-template <typename Fn>
-std::string captureStdout(Fn&& fn) {
-    return captureFd(STDOUT_FILENO, fn);
-}
-
-template <typename Fn>
-std::string captureStderr(Fn&& fn) {
-    return captureFd(STDERR_FILENO, fn);
-}
+template <typename Fn> std::string captureStdout(Fn&& fn) { return captureFd(STDOUT_FILENO, fn); }
+template <typename Fn> std::string captureStderr(Fn&& fn) { return captureFd(STDERR_FILENO, fn); }

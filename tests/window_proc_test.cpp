@@ -1,107 +1,48 @@
-// The window procedure's key and mouse mapping. F4 is left to the end-to-end
-// script: it rebuilds the real window.
+// Input as the program sees it: SDL events become window messages, and the
+// window procedure acts on them. F4 is left to the end-to-end script: it
+// rebuilds the real window.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <cstdlib>
+#include <tuple>
 
 #include "app/demo_main.h"
 #include "app/globals.h"
-#include "app/platform/platform.h"
+#include "app/window.h"
 
-namespace {
-// True when a quit request was waiting; it is taken off the queue.
-bool takeQuit() {
+TEST(WindowProc, KeysActOnReleaseAndAllButCloseReachTheDefault) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(platformRegisterClass(WINDOW_CLASS_NAME, windowProc));
     Message msg{};
-    return platformPeekMessage(&msg) && msg.message == WM_QUIT;
-}
-
-class WindowProc : public ::testing::Test {
-   protected:
-    void SetUp() override {
-        resetDemoGlobals();
-        while (takeQuit()) {
-        }
-    }
-    void TearDown() override {
-        while (takeQuit()) {
-        }
-        resetDemoGlobals();
-    }
-};
-
-constexpr int UNSET = 99;
-}  // namespace
-
-TEST_F(WindowProc, DigitKeysSetTheDetailOnRelease) {
-    const uintptr_t keys[] = {'1', '2', '3', '4', '5', '6'};
-    const int steps[] = {1, 2, 4, 8, 16, 32};
-    for (int i = 0; i < 6; ++i) {
-        detailStep = UNSET;
-        windowProc(nullptr, WM_KEYDOWN, keys[i], 0);
-        EXPECT_EQ(detailStep, UNSET) << "key-down of '" << static_cast<char>(keys[i]) << "'";
-        windowProc(nullptr, WM_KEYUP, keys[i], 0);
-        EXPECT_EQ(detailStep, steps[i]) << "key-up of '" << static_cast<char>(keys[i]) << "'";
-    }
-    EXPECT_FALSE(takeQuit());
-}
-
-TEST_F(WindowProc, OtherKeysChangeNothing) {
-    const uintptr_t keys[] = {'0', '7', '8', '9', 'A', 'Q', 'Z', 0x20, 0x0D, 0x70 /* F1 */, 0x72 /* F3 */,
-                              0x74 /* F5 */, 0xFF, 0x31 + 0x100};
-    for (uintptr_t key : keys) {
-        detailStep = UNSET;
-        fullscreen = 0;
-        windowProc(nullptr, WM_KEYUP, key, 0);
-        windowProc(nullptr, WM_KEYDOWN, key, 0);
-        EXPECT_EQ(detailStep, UNSET) << "key " << key;
-        EXPECT_EQ(fullscreen, 0) << "key " << key;
-        EXPECT_EQ(mouseHeld, 0) << "key " << key;
-        EXPECT_FALSE(takeQuit()) << "key " << key;
-    }
-    // Escape and the digits pressed but not released do nothing either.
-    detailStep = UNSET;
-    windowProc(nullptr, WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_FALSE(takeQuit());
-    EXPECT_EQ(detailStep, UNSET);
-}
-
-TEST_F(WindowProc, EscapeReleaseAndCloseRequestQuit) {
-    windowProc(nullptr, WM_KEYUP, VK_ESCAPE, 0);
-    Message msg{};
-    ASSERT_TRUE(platformPeekMessage(&msg));
-    EXPECT_EQ(msg.message, WM_QUIT);
-    EXPECT_FALSE(takeQuit()) << "one request, one WM_QUIT";
-
-    int calls = defWindowProcCalls;
-    EXPECT_EQ(windowProc(nullptr, WM_CLOSE, 0, 0), 0);
-    EXPECT_EQ(defWindowProcCalls, calls) << "WM_CLOSE must not reach the default procedure";
-    EXPECT_TRUE(takeQuit());
-}
-
-TEST_F(WindowProc, LeftButtonHoldsAndReleases) {
-    windowProc(nullptr, WM_LBUTTONDOWN, 0, (10 << 16) | 20);
-    EXPECT_EQ(mouseHeld, 1);
-    windowProc(nullptr, WM_LBUTTONDOWN, 0, 0);
-    EXPECT_EQ(mouseHeld, 1);
-    windowProc(nullptr, WM_LBUTTONUP, 0, 0);
-    EXPECT_EQ(mouseHeld, 0);
-    windowProc(nullptr, 0x0204 /* right button down */, 0, 0);
-    EXPECT_EQ(mouseHeld, 0);
-    EXPECT_FALSE(takeQuit());
-}
-
-TEST_F(WindowProc, EveryMessageButCloseReachesTheDefaultProcedure) {
-    struct {
-        uint32_t message;
-        uintptr_t wParam;
-    } messages[] = {
-        {WM_NULL, 0},        {WM_KEYUP, '3'},      {WM_KEYUP, 'X'},       {WM_KEYDOWN, '3'},
-        {WM_KEYUP, VK_ESCAPE}, {WM_LBUTTONDOWN, 0}, {WM_LBUTTONUP, 0},    {0x0113 /* timer */, 1},
-        {0x0204, 0},         {0x000F /* paint */, 0}, {WM_QUIT, 0},
+    while (platformPeekMessage(&msg)) continue;  // whatever the display sent first
+    constexpr int U = 99;                         // unchanged
+    struct { Uint32 type; SDL_Keycode key; Uint8 button; int detail, held; bool quit; int defaultCalls; } cases[] = {
+        {SDL_KEYUP, SDLK_1, 0, 1, U, false, 1}, {SDL_KEYUP, SDLK_2, 0, 2, U, false, 1},
+        {SDL_KEYUP, SDLK_3, 0, 4, U, false, 1}, {SDL_KEYUP, SDLK_4, 0, 8, U, false, 1},
+        {SDL_KEYUP, SDLK_5, 0, 16, U, false, 1}, {SDL_KEYUP, SDLK_6, 0, 32, U, false, 1},
+        {SDL_KEYDOWN, SDLK_3, 0, U, U, false, 1}, {SDL_KEYUP, SDLK_0, 0, U, U, false, 1},
+        {SDL_KEYUP, SDLK_7, 0, U, U, false, 1}, {SDL_KEYUP, SDLK_ESCAPE, 0, U, U, true, 1},
+        {SDL_KEYDOWN, SDLK_ESCAPE, 0, U, U, false, 1}, {SDL_QUIT, 0, 0, U, U, true, 0},
+        {SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, U, 1, false, 1},
+        {SDL_MOUSEBUTTONUP, 0, SDL_BUTTON_LEFT, U, 0, false, 1}, {SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_RIGHT, U, U, false, 1},
     };
-    for (const auto& m : messages) {
+    for (const auto& c : cases) {
+        SDL_Event event{};
+        event.type = c.type;
+        if (c.button) event.button = SDL_MouseButtonEvent{c.type, 0, 0, 0, c.button, 0, 1, 0, 20, 10};
+        if (c.key) event.key.keysym.sym = c.key;
+        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+        ASSERT_TRUE(platformPeekMessage(&msg));
+        detailStep = mouseHeld = U;
         int calls = defWindowProcCalls;
-        windowProc(nullptr, m.message, m.wParam, 0);
-        EXPECT_EQ(defWindowProcCalls, calls + 1) << "message 0x" << std::hex << m.message;
+        EXPECT_EQ(platformDispatchMessage(&msg), 0);
+        bool quit = false;
+        while (platformPeekMessage(&msg)) quit |= msg.message == WM_QUIT;  // the queue left empty
+        EXPECT_EQ(std::make_tuple(detailStep, mouseHeld, quit, defWindowProcCalls - calls),
+                  std::make_tuple(c.detail, c.held, c.quit, c.defaultCalls))
+            << "event 0x" << std::hex << c.type << ", key 0x" << c.key << ", button " << int{c.button};
     }
+    EXPECT_TRUE(platformUnregisterClass(WINDOW_CLASS_NAME));
+    resetDemoGlobals();
 }
