@@ -1,146 +1,65 @@
-// The block sweep: visiting order, every edge point sampled once per edge, the
-// grid sizes, and the frame's colours.
-#include <gtest/gtest.h>
-
-#include <map>
-#include <utility>
+// The block sweep: what a frame shows at every detail, the visiting order, one
+// sample per edge point, and the frame's colours.
+#include <string>
 
 #include "render_support.h"
-#include "timeline/composition.h"
-#include "timeline/timeline.h"
 
 namespace {
-std::map<std::pair<float, float>, int> samples;
+using SweepTest = SoftTarget;
 int calls = 0;
-int countingEmpty(float x, float y) {
-    ++calls;
-    ++samples[{x, y}];
-    return 0;
-}
-
-struct SweepFixture : ::testing::Test {
-    SoftFramebuffer fb;
-    std::vector<SoftQuad> quads;
-    void SetUp() override {
-        resetDemoGlobals();
-        samples.clear();
-        calls = 0;
-        frameScene = countingEmpty;
-        frameTimeline = noTimeline;
-        setSoftQuadLog(&quads);
-    }
-    void TearDown() override {
-        setSoftQuadLog(nullptr);
-        draw = &glDrawApi;
-        frameScene = sampleScene;
-        frameTimeline = updateTimeline;
-    }
-    void frame(int across, int down, int width = 0, int height = 0) {
-        blocksAcross = across;
-        blocksDown = down;
-        screenWidth = width ? width : across * 64;
-        screenHeight = height ? height : down * 64;
-        useSoftFramebuffer(&fb, screenWidth, screenHeight);
-        quads.clear();
-        renderFrame();
-    }
-    // Block corners of the sweep's cells, in drawing order (the overlays' quads follow).
-    std::vector<std::pair<int, int>> visited(size_t blocks) {
-        std::vector<std::pair<int, int>> order;
-        for (size_t i = 0; i < blocks && i < quads.size(); ++i)
-            order.push_back({static_cast<int>(quads[i].x[0]) / 64, static_cast<int>(quads[i].y[0]) / 64});
-        return order;
-    }
-};
-
-// Expected anti-diagonal order: d ascending, along each diagonal from the
-// upper-right end to the lower-left.
-std::vector<std::pair<int, int>> diagonalOrder(int across, int down) {
-    std::vector<std::pair<int, int>> order;
-    for (int d = 0; d <= across + down - 2; ++d)
-        for (int o = std::max(0, d - across + 1); o <= std::min(d, down - 1); ++o) order.push_back({d - o, o});
-    return order;
-}
+int countingEmpty(float, float) { return ++calls, 0; }
 }  // namespace
 
-TEST_F(SweepFixture, VisitsBlocksAlongAntiDiagonals) {
-    frame(3, 2);
-    std::vector<std::pair<int, int>> expected = {{0, 0}, {1, 0}, {0, 1}, {2, 0}, {1, 1}, {2, 1}};
-    EXPECT_EQ(visited(6), expected);
-    const std::pair<int, int> grids[] = {{5, 1}, {1, 5}, {2, 6}, {16, 12}};
-    for (auto [across, down] : grids) {
-        frame(across, down);
-        EXPECT_EQ(visited(static_cast<size_t>(across * down)), diagonalOrder(across, down)) << across << "x" << down;
-    }
-}
-
-TEST_F(SweepFixture, EveryEdgePointOncePerEdge) {
-    const std::pair<int, int> grids[] = {{3, 2}, {1, 1}, {6, 1}, {1, 4}, {16, 12}};
-    for (auto [across, down] : grids) {
-        samples.clear();
-        calls = 0;
-        frame(across, down);
-        // 34 new samples per block, 17 more for each fresh top and left edge.
-        EXPECT_EQ(calls, 34 * across * down + 17 * across + 17 * down) << across << "x" << down;
-        for (const auto& [point, n] : samples) {
-            int x = static_cast<int>(point.first), y = static_cast<int>(point.second);
-            ASSERT_EQ(x % 4, 0);
-            ASSERT_EQ(y % 4, 0);
-            ASSERT_TRUE(x % 64 == 0 || y % 64 == 0) << "sampled inside a block";
-            if (x % 64 != 0 || y % 64 != 0) {
-                EXPECT_EQ(n, 1) << "edge point (" << x << "," << y << ")";
-            } else {
-                // A corner is sampled once for each edge ending there.
-                int c = x / 64, r = y / 64;
-                int horizontal = (c > 0) + (c < across);
-                int vertical = (r > 0) + (r < down);
-                EXPECT_EQ(n, horizontal + vertical) << "corner (" << x << "," << y << ")";
+TEST_F(SweepTest, EverySamplePointShowsTheScene) {
+    // With nothing hidden inside a cell, the top-left pixel of every smallest
+    // cell is ink exactly where the scene is; the hidden disc stays unseen.
+    const int details[][2] = {{1, 4}, {2, 4}, {4, 8}, {16, 32}, {32, 64}};  // detail, smallest cell
+    useScriptedClock(10300, 0);  // a frame without the block marker
+    frameScene = ringsAndBands;
+    for (auto [detail, step] : details) {
+        detailStep = detail;
+        grid(10, 8);
+        renderFrame();
+        for (int y = 0; y < 480; y += step)
+            for (int x = 0; x < 640; x += step) {
+                const uint8_t* p = pixel(x, y);
+                ASSERT_NE(p[1], 51) << "a gap at " << x << "," << y;
+                ASSERT_EQ(p[0] != 255 || p[1] != 250 || p[2] != 245, visibleShapes(x, y) != 0)
+                    << x << "," << y << " at detail " << detail;
             }
-        }
     }
 }
 
-TEST_F(SweepFixture, GridSizesAndClippedLastColumn) {
-    frame(16, 12, 1024, 768);
-    EXPECT_EQ(visited(192).back(), std::make_pair(15, 11));
-    // 1000 pixels wide still takes 16 columns; the last reaches x = 1024 and is clipped.
-    frame(16, 11, 1000, 700);
-    bool reachesPast = false;
-    for (size_t i = 0; i < 16 * 11; ++i) reachesPast |= quads[i].x[1] > 1000.0f;
-    EXPECT_TRUE(reachesPast);
-    // The empty cell of the last column covers x 960..999 up to the edge of the window.
-    const uint8_t* p = &fb.pixels[(10 * 1000 + 999) * 4];
-    EXPECT_EQ(p[0], colorToByte(1.0f));
-    EXPECT_EQ(p[1], colorToByte(0.98f));
+TEST_F(SweepTest, AntiDiagonalsAndOneSamplePerEdgePoint) {
+    const struct {
+        int across, down;
+        std::string order;  // (column, row) of the first blocks drawn
+    } cases[] = {{3, 2, "00 10 01 20 11 21"}, {2, 3, "00 10 01 11 02 12"}, {4, 1, "00 10 20 30"},
+                 {1, 3, "00 01 02"}, {2, 30, "00 10 01 11 02 12 03"}};  // taller than 28 slots of 17 samples
+    frameScene = countingEmpty;
+    for (const auto& c : cases) {
+        grid(c.across, c.down);
+        calls = 0;
+        renderFrame();
+        std::string order;
+        for (size_t i = 0; order.size() < c.order.size(); ++i)
+            order += std::string(i ? " " : "") + char('0' + quads.at(i).x[0] / 64) + char('0' + quads[i].y[0] / 64);
+        EXPECT_EQ(order, c.order);
+        // 34 new samples per block, 17 more for each fresh top and left edge.
+        EXPECT_EQ(calls, 34 * c.across * c.down + 17 * c.across + 17 * c.down) << c.across << "x" << c.down;
+    }
 }
 
-TEST_F(SweepFixture, ClearAndEmptyCellColours) {
-    // polarity 1, paper 0.2: 0.2 grey gaps around (1, 0.98, 0.96) cells.
-    frame(2, 2);
-    const uint8_t* cell = &fb.pixels[(10 * 128 + 10) * 4];
-    const uint8_t* gap = &fb.pixels[(10 * 128 + 63) * 4];
-    EXPECT_EQ(cell[0], 255);
-    EXPECT_EQ(cell[1], colorToByte(0.98f));
-    EXPECT_EQ(cell[2], colorToByte(0.96f));
-    EXPECT_EQ(gap[0], colorToByte(0.2f));
-
-    // A polarity change reaches the clear colour at once, the empty cells a frame later.
-    frameTimeline = [] { polarity = 0.0f; };
-    frame(2, 2);
-    EXPECT_EQ(gap[0], colorToByte(0.8f));
-    EXPECT_EQ(cell[1], colorToByte(0.98f));
-    frame(2, 2);
-    EXPECT_EQ(cell[0], 0);
-    EXPECT_EQ(cell[1], colorToByte(0.02f));
-    EXPECT_EQ(cell[2], colorToByte(0.04f));
-    EXPECT_NEAR(emptyCellColor[2], 0.04f, 1e-6f);
-}
-
-TEST_F(SweepFixture, TallGridsGetEdgeBuffersOfTheirOwn) {
-    // 4K-tall windows have more block rows than a fixed buffer would hold.
-    samples.clear();
-    calls = 0;
-    frame(2, 40, 128, 2560);
-    EXPECT_EQ(calls, 34 * 80 + 17 * 2 + 17 * 40);
-    EXPECT_EQ(visited(80), diagonalOrder(2, 40));
+TEST_F(SweepTest, ClearAndEmptyCellColours) {
+    // Polarity 1 and paper 0.2: 0.2 grey gaps around (1, 0.98, 0.96) cells. A
+    // polarity change reaches the clear colour at once, the empty cells a frame later.
+    const uint8_t expected[][4] = {{255, 250, 245, 51}, {255, 250, 245, 204}, {0, 5, 10, 204}};
+    frameScene = countingEmpty;
+    grid(2, 2);
+    for (const auto& e : expected) {
+        renderFrame();
+        EXPECT_EQ(std::vector<uint8_t>(pixel(10, 10), pixel(10, 10) + 3), std::vector<uint8_t>(e, e + 3));
+        EXPECT_EQ(pixel(63, 10)[0], e[3]);
+        frameTimeline = [] { polarity = 0.0f; };
+    }
 }
