@@ -1,4 +1,6 @@
-// Adaptive cells: the quads drawCell emits for each kind of cell, and the ink colours.
+// The frame renderer: the quads drawCell emits for each kind of cell, the ink
+// colours, what a swept frame shows at every detail, the visiting order with
+// one sample per edge point, and the frame's colours.
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -8,48 +10,40 @@
 
 namespace {
 using CellTest = SoftTarget;
+int calls = 0;
+int countingEmpty(float, float) { return ++calls, 0; }
 float box[4];
 int inBox(float x, float y) { return x >= box[0] && x < box[2] && y >= box[1] && y < box[3]; }
 
-// The quads as "x0,y0,x1,y1" and e (empty colour) or i (ink); '?' when the
-// corners are not top-left, top-right, bottom-right, bottom-left.
-std::string summary(const std::vector<SoftQuad>& quads) {
-    std::string s;
-    for (const SoftQuad& q : quads) {
-        bool empty = std::equal(q.color, q.color + 3, emptyCellColor);
-        bool ordered = q.y[1] == q.y[0] && q.x[2] == q.x[1] && q.y[3] == q.y[2] && q.x[3] == q.x[0];
-        char item[64];
-        std::snprintf(item, sizeof item, "%s%g,%g,%g,%g%c%s", s.empty() ? "" : " ", q.x[0], q.y[0], q.x[2], q.y[2],
-                      empty ? 'e' : 'i', ordered ? "" : "?");
-        s += item;
-    }
-    return s;
-}
 }  // namespace
 
-TEST_F(CellTest, QuadsForEachKindOfCell) {
+TEST_F(CellTest, QuadsAndColoursForEachKindOfCell) {
     const struct {
-        const char* name;
         int count, x0, y0, detail, gap;
-        float inside[4];  // the scene: the box from (x0, y0) up to (x1, y1)
-        const char* quads;
+        float saturation, polarity, inside[4];  // the scene: the box from (x0, y0) up to (x1, y1)
+        std::string quads;
     } cases[] = {
-        {"empty", 16, 64, 128, 1, 1, {}, "64,128,127,191e"},
-        {"empty, mouse held", 16, 64, 128, 1, 0, {}, "64,128,128,192e"},
-        {"full keeps its gap", 16, 64, 128, 1, 0, {0, 0, 999, 999}, "64,128,127,191i"},
-        {"mixed below detail, top-left out", 16, 0, 0, 32, 1, {20, 0, 21, 1}, "0,0,63,63e"},
-        {"mixed below detail, top-left in", 16, 0, 0, 32, 1, {0, 0, 1, 1}, "0,0,63,63i"},
-        {"the last samples count", 16, 0, 0, 32, 0, {64, 64, 65, 65}, "0,0,63,63e"},
-        {"split, top-left", 16, 0, 0, 16, 0, {0, 0, 30, 30}, "0,0,31,31i 32,0,64,32e 32,32,64,64e 0,32,32,64e"},
-        {"split, top-right", 16, 0, 0, 16, 0, {35, 0, 99, 30}, "0,0,32,32e 32,0,63,31e 32,32,64,64e 0,32,32,64e"},
-        {"split, bottom-right", 16, 0, 0, 16, 0, {35, 35, 99, 99}, "0,0,32,32e 32,0,64,32e 32,32,63,63e 0,32,32,64e"},
-        {"split, bottom-left", 16, 0, 0, 16, 0, {0, 35, 30, 99}, "0,0,32,32e 32,0,64,32e 32,32,64,64e 0,32,31,63e"},
-        {"corner dots", 1, 8, 12, 1, 1, {12, 16, 13, 17}, "8,12,9,13e 10,12,11,13e 8,14,9,15e 10,14,11,15i"},
+        {16, 64, 128, 1, 1, 0.7f, 1, {}, "64,128,127,191 e"},
+        {16, 64, 128, 1, 0, 0.7f, 1, {}, "64,128,128,192 e"},                   // mouse held
+        {16, 20, 40, 1, 0, 0.7f, 1, {0, 0, 999, 999}, "20,40,83,103 cc1a1a"},  // full keeps its gap; red
+        {16, 0, 0, 32, 1, 0.7f, 1, {20, 0, 21, 1}, "0,0,63,63 e"},              // mixed below detail: by top-left,
+        {16, 30, 50, 32, 1, 0.7f, 1, {30, 50, 31, 51}, "30,50,93,113 1a1acc"},  // blue
+        {16, 0, 0, 32, 0, 0.7f, 1, {64, 64, 65, 65}, "0,0,63,63 e"},            // the last samples count
+        {16, 0, 0, 16, 0, 0.7f, 1, {0, 0, 30, 30}, "0,0,31,31 ffffff 32,0,64,32 e 32,32,64,64 e 0,32,32,64 e"},
+        {16, 0, 0, 16, 0, 0.7f, 1, {35, 0, 99, 30}, "0,0,32,32 e 32,0,63,31 e 32,32,64,64 e 0,32,32,64 e"},
+        {16, 0, 0, 16, 0, 0.7f, 1, {35, 35, 99, 99}, "0,0,32,32 e 32,0,64,32 e 32,32,63,63 e 0,32,32,64 e"},
+        {16, 0, 0, 16, 0, 0.7f, 1, {0, 35, 30, 99}, "0,0,32,32 e 32,0,64,32 e 32,32,64,64 e 0,32,31,63 e"},
+        {1, 8, 12, 1, 1, 0.7f, 1, {12, 16, 13, 17}, "8,12,9,13 e 10,12,11,13 e 8,14,9,15 e 10,14,11,15 ffffff"},
+        // Ink by the bands of x * y / 371.7 (mod 8: 2 red, 4 blue, 6 yellow), saturation and polarity.
+        {1, 50, 50, 1, 1, 0.7f, 1, {0, 0, 99, 99}, "50,50,53,53 e6e633"},  // 6.73: yellow
+        {1, 50, 54, 1, 1, 0.7f, 1, {0, 0, 99, 99}, "50,54,53,57 ffffff"},  // 7.26: white
+        {1, 50, 50, 1, 1, 0, 1, {0, 0, 99, 99}, "50,50,53,53 aaaaaa"},     // the grey mean of yellow
+        {1, 20, 40, 1, 1, 1, 0, {0, 0, 99, 99}, "20,40,23,43 00ffff"},     // pure red inverted
     };
     grid(4, 8);
     frameScene = inBox;
     for (const auto& c : cases) {
-        detailStep = c.detail, cellGap = c.gap;
+        detailStep = c.detail, cellGap = c.gap, inkSaturation = c.saturation, polarity = c.polarity;
         std::copy(c.inside, c.inside + 4, box);
         float x0 = c.x0, y0 = c.y0, x1 = x0 + 4 * c.count, y1 = y0 + 4 * c.count;
         int top[17], left[17], right[17], bottom[17];
@@ -59,27 +53,67 @@ TEST_F(CellTest, QuadsForEachKindOfCell) {
         }
         quads.clear();
         drawCell(c.count, x0, y0, x1, y1, top, left, right, bottom);
-        EXPECT_EQ(summary(quads), c.quads) << c.name;
+        // Each quad as "x0,y0,x1,y1" and its colour, e for the empty cells'; '?'
+        // when the corners are not top-left, top-right, bottom-right, bottom-left.
+        std::string got;
+        for (const SoftQuad& q : quads) {
+            bool ordered = q.y[1] == q.y[0] && q.x[2] == q.x[1] && q.y[3] == q.y[2] && q.x[3] == q.x[0];
+            char item[64], colour[8];
+            std::snprintf(colour, sizeof colour, "%02x%02x%02x", q.rgb[0], q.rgb[1], q.rgb[2]);
+            std::snprintf(item, sizeof item, "%s%g,%g,%g,%g %s%s", got.empty() ? "" : " ", q.x[0], q.y[0], q.x[2], q.y[2],
+                          std::equal(q.color, q.color + 3, emptyCellColor) ? "e" : colour, ordered ? "" : "?");
+            got += item;
+        }
+        EXPECT_EQ(got, c.quads);
     }
 }
 
-TEST_F(CellTest, InkColourByPositionSaturationAndPolarity) {
-    const struct {
-        float x, y, saturation, polarity, rgb[3];
-    } cases[] = {
-        {20, 40, 0.7f, 1, {0.8f, 0.1f, 0.1f}},        // 800 x 0.00269 = 2.15: red
-        {30, 50, 0.7f, 1, {0.1f, 0.1f, 0.8f}},        // 4.04: blue
-        {50, 50, 0.7f, 1, {0.9f, 0.9f, 0.2f}},        // 6.73: yellow
-        {50, 54, 0.7f, 1, {1, 1, 1}},                 // 7.26: white
-        {50, 50, 0, 1, {2 / 3.f, 2 / 3.f, 2 / 3.f}},  // saturation 0: the grey mean
-        {20, 40, 1, 0, {0, 1, 1}},                    // polarity 0 inverts pure red
-    };
-    grid(1, 1);
-    for (const auto& c : cases) {
-        inkSaturation = c.saturation, polarity = c.polarity;
-        quads.clear();
-        setCellColor(c.x, c.y);
-        for (int i = 0; i < 4; ++i) draw->vertex2f(0, 0);
-        for (int k = 0; k < 3; ++k) EXPECT_NEAR(quads.at(0).color[k], c.rgb[k], 1e-6f) << c.x << "," << c.y;
+TEST_F(CellTest, EverySamplePointShowsTheScene) {
+    // With nothing hidden inside a cell, the top-left pixel of every smallest
+    // cell is ink exactly where the scene is; the hidden disc stays unseen.
+    const int details[][2] = {{1, 4}, {2, 4}, {4, 8}, {16, 32}, {32, 64}};  // detail, smallest cell
+    useScriptedClock(10300, 0);  // a frame without the block marker
+    frameScene = ringsAndBands;
+    for (auto [detail, step] : details) {
+        detailStep = detail;
+        grid(10, 8);
+        renderFrame();
+        for (int y = 0; y < 480; y += step)
+            for (int x = 0; x < 640; x += step) {
+                const uint8_t* p = pixel(x, y);
+                ASSERT_NE(p[1], 51) << "a gap at " << x << "," << y;
+                ASSERT_EQ(p[0] != 255 || p[1] != 250 || p[2] != 245, visibleShapes(x, y) != 0)
+                    << x << "," << y << " at detail " << detail;
+            }
+    }
+}
+
+TEST_F(CellTest, AntiDiagonalsAndOneSamplePerEdgePoint) {
+    frameScene = countingEmpty;
+    const int grids[][2] = {{3, 2}, {2, 3}, {4, 1}, {1, 3}, {2, 30}};  // 30 rows: more than 28 slots of edges
+    for (auto [across, down] : grids) {
+        grid(across, down);
+        calls = 0;
+        renderFrame();
+        // 34 new samples per block, 17 more for each fresh top and left edge.
+        EXPECT_EQ(calls, 34 * across * down + 17 * across + 17 * down) << across << "x" << down;
+    }
+    grid(3, 2);  // visited as (column, row): (0,0); (1,0), (0,1); (2,0), (1,1); (2,1)
+    renderFrame();
+    const int order[] = {0, 10, 1, 20, 11, 21};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(int(quads.at(i).x[0]) / 64 * 10 + int(quads[i].y[0]) / 64, order[i]) << i;
+}
+
+TEST_F(CellTest, ClearAndEmptyCellColours) {
+    // Polarity 1 and paper 0.2: 0.2 grey gaps around (1, 0.98, 0.96) cells. A
+    // polarity change reaches the clear colour at once, the e cells a frame later.
+    const uint8_t expected[][4] = {{255, 250, 245, 51}, {255, 250, 245, 204}, {0, 5, 10, 204}};
+    frameScene = countingEmpty;
+    grid(2, 2);
+    for (const auto& e : expected) {
+        renderFrame();
+        EXPECT_EQ(std::vector<uint8_t>(pixel(10, 10), pixel(10, 10) + 3), std::vector<uint8_t>(e, e + 3));
+        EXPECT_EQ(pixel(63, 10)[0], e[3]);
+        frameTimeline = [] { polarity = 0.0f; };
     }
 }
