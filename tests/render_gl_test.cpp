@@ -73,8 +73,8 @@ void drawFrame() {
         for (GLenum p : {GL_TEXTURE_MAG_FILTER, GL_TEXTURE_MIN_FILTER}) draw->texParameteri(GL_TEXTURE_2D, p, GL_NEAREST);
         for (GLenum p : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T}) draw->texParameteri(GL_TEXTURE_2D, p, wrap);
         draw->texImage2D(GL_TEXTURE_2D, 0, 4, 64, 64, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-        draw->enable(GL_TEXTURE_2D);
         (blend ? draw->enable : draw->disable)(GL_BLEND);
+        draw->enable(GL_TEXTURE_2D);
         draw->color3f(r / 255.0f, g / 255.0f, b / 255.0f);
         const float shear = mapping == 2 ? 0.4f : 0.0f, s[4] = {s0, s1, s1 + shear, s0 + shear};
         const float t[4] = {t0, t0, t1, t1}, x[4] = {x0, x1, x1, x0}, y[4] = {y0, y0, y1, y1};
