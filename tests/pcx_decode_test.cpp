@@ -44,7 +44,8 @@ TEST(PcxDecode, WhatLandsWhere) {
         {small, {1, 0xC5}, 0, 48, PCX_CUT_RUN, "0b1"},
         {small, {1, 2, 3, 4, 0xC8, 9}, 2, 16, PCX_SKIPPED, "0r1 1r2 2r3 3r4"},  // what fits
         {{1, 0, 0, 1, 1}, {1, 2}, 0, 48, PCX_SKIPPED, ""},  // no width
-        {{0, 0, 1, 1, 127}, {0xC2, 9, 0xC2, 8, 0xC2, 7, 0xC2, 6}, 0, 48, PCX_SKIPPED, "0r7 0g8 0b9 1r7 1g8 1b9"},  // planes past the lanes
+        // Planes past the last lane.
+        {{0, 0, 1, 1, 127}, {0xC2, 9, 0xC2, 8, 0xC2, 7, 0xC2, 6}, 0, 48, PCX_SKIPPED, "0r7 0g8 0b9 1r7 1g8 1b9"},
         {small, {1, 2}, -2, 48, PCX_SKIPPED, ""},  // a channel past the last lane
     };
     for (const auto& c : cases) {
