@@ -14,7 +14,6 @@ int calls = 0;
 int countingEmpty(float, float) { return ++calls, 0; }
 float box[4];
 int inBox(float x, float y) { return x >= box[0] && x < box[2] && y >= box[1] && y < box[3]; }
-
 }  // namespace
 
 TEST_F(CellTest, QuadsAndColoursForEachKindOfCell) {
@@ -23,7 +22,7 @@ TEST_F(CellTest, QuadsAndColoursForEachKindOfCell) {
         float saturation, polarity, inside[4];  // the scene: the box from (x0, y0) up to (x1, y1)
         std::string quads;
     } cases[] = {
-        {16, 64, 128, 1, 1, 0.7f, 1, {}, "64,128,127,191 e"},
+        {16, 64, 128, 1, 1, 0.7f, 1, {}, "64,128,127,191 e"},                   // empty, with its gap
         {16, 64, 128, 1, 0, 0.7f, 1, {}, "64,128,128,192 e"},                   // mouse held
         {16, 20, 40, 1, 0, 0.7f, 1, {0, 0, 999, 999}, "20,40,83,103 cc1a1a"},  // full keeps its gap; red
         {16, 0, 0, 32, 1, 0.7f, 1, {20, 0, 21, 1}, "0,0,63,63 e"},              // mixed below detail: by top-left,
@@ -106,7 +105,7 @@ TEST_F(CellTest, AntiDiagonalsAndOneSamplePerEdgePoint) {
 
 TEST_F(CellTest, ClearAndEmptyCellColours) {
     // Polarity 1 and paper 0.2: 0.2 grey gaps around (1, 0.98, 0.96) cells. A
-    // polarity change reaches the clear colour at once, the e cells a frame later.
+    // polarity change reaches the clear colour at once, the empty cells a frame later.
     const uint8_t expected[][4] = {{255, 250, 245, 51}, {255, 250, 245, 204}, {0, 5, 10, 204}};
     frameScene = countingEmpty;
     grid(2, 2);
