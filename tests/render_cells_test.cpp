@@ -28,10 +28,12 @@ TEST_F(CellTest, QuadsAndColoursForEachKindOfCell) {
         {16, 0, 0, 32, 1, 0.7f, 1, {20, 0, 21, 1}, "0,0,63,63 e"},              // mixed below detail: by top-left,
         {16, 30, 50, 32, 1, 0.7f, 1, {30, 50, 31, 51}, "30,50,93,113 1a1acc"},  // blue
         {16, 0, 0, 32, 0, 0.7f, 1, {64, 64, 65, 65}, "0,0,63,63 e"},            // the last samples count
+        // Split once, the scene in one quarter: each quadrant takes its own parts of the edges.
         {16, 0, 0, 16, 0, 0.7f, 1, {0, 0, 30, 30}, "0,0,31,31 ffffff 32,0,64,32 e 32,32,64,64 e 0,32,32,64 e"},
         {16, 0, 0, 16, 0, 0.7f, 1, {35, 0, 99, 30}, "0,0,32,32 e 32,0,63,31 e 32,32,64,64 e 0,32,32,64 e"},
         {16, 0, 0, 16, 0, 0.7f, 1, {35, 35, 99, 99}, "0,0,32,32 e 32,0,64,32 e 32,32,63,63 e 0,32,32,64 e"},
         {16, 0, 0, 16, 0, 0.7f, 1, {0, 35, 30, 99}, "0,0,32,32 e 32,0,64,32 e 32,32,64,64 e 0,32,31,63 e"},
+        // A 4-pixel cell at full detail: a dot per corner, each by its own sample.
         {1, 8, 12, 1, 1, 0.7f, 1, {12, 16, 13, 17}, "8,12,9,13 e 10,12,11,13 e 8,14,9,15 e 10,14,11,15 ffffff"},
         // Ink by the bands of x * y / 371.7 (mod 8: 2 red, 4 blue, 6 yellow), saturation and polarity.
         {1, 50, 50, 1, 1, 0.7f, 1, {0, 0, 99, 99}, "50,50,53,53 e6e633"},  // 6.73: yellow
