@@ -1,205 +1,83 @@
-// Textures made from the embedded picture, and the three overlays.
-#include <gtest/gtest.h>
-
+// The overlays: the warning picture from the embedded images to the screen,
+// the block marker and the screen door.
+#include <algorithm>
 #include <cstring>
 
-#include "app/platform/platform.h"
 #include "assets/assets.h"
-#include "render/pcx.h"
 #include "render/overlays.h"
+#include "render/pcx.h"
 #include "render/textures.h"
 #include "render_support.h"
 
-namespace {
-struct Upload {
-    GLint internalFormat;
-    int width, height;
-    std::vector<uint8_t> pixels;
-};
-std::vector<Upload> uploads;
-void recordUpload(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
-                  GLenum format, GLenum type, const GLvoid* pixels) {
-    const uint8_t* p = static_cast<const uint8_t*>(pixels);
-    uploads.push_back({internalFormat, width, height, std::vector<uint8_t>(p, p + size_t(width) * height * 4)});
-    softDrawApi.texImage2D(target, level, internalFormat, width, height, border, format, type, pixels);
-}
+using OverlayTest = SoftTarget;
 
-struct OverlayFixture : ::testing::Test {
-    SoftFramebuffer fb;
-    std::vector<SoftQuad> quads;
-    DrawApi spy = softDrawApi;
-    void SetUp() override {
-        resetDemoGlobals();
-        setSoftQuadLog(&quads);
-    }
-    void TearDown() override {
-        setSoftQuadLog(nullptr);
-        draw = &glDrawApi;
-        useRealClock();
-    }
-    void grid(int across, int down) {
-        blocksAcross = across;
-        blocksDown = down;
-        screenWidth = across * 64;
-        screenHeight = down * 64;
-        useSoftFramebuffer(&fb, screenWidth, screenHeight);
-        quads.clear();
-    }
-};
-}  // namespace
-
-TEST_F(OverlayFixture, TexturesFromThePictureAndThePattern) {
-    grid(10, 8);
-    spy.texImage2D = recordUpload;
-    draw = &spy;
-    uploads.clear();
-    createTextures();
-    ASSERT_EQ(uploads.size(), 3u);
-    const Upload& main = uploads[0];
-    const Upload& side = uploads[1];
-    const Upload& door = uploads[2];
-    EXPECT_EQ(main.internalFormat, 3);
-    EXPECT_EQ(main.width, 512);
-    EXPECT_EQ(side.width, 128);
-    EXPECT_EQ(door.internalFormat, 4);
-    EXPECT_EQ(door.width, 256);
-
-    // 16 black rows above and below the picture, in both picture textures.
-    for (const Upload* t : {&main, &side}) {
-        size_t row = size_t(t->width) * 4;
-        for (int j : {0, 15, 496, 511})
-            for (size_t i = 0; i < row; ++i) ASSERT_EQ(t->pixels[j * row + i], 0) << "row " << j;
-        // Some picture rows carry something: the picture starts at texture row 16.
-        size_t lit = 0;
-        for (size_t i = 16 * row; i < 496 * row; ++i) lit += t->pixels[i] != 0;
-        EXPECT_GT(lit, 0u);
-    }
-    // Texture row 16 + r is picture row r: columns 0..511 in the main texture,
-    // 512..639 in the side one, the three images merged lane by lane.
+TEST_F(OverlayTest, WarningPictureOneTexelPerPixel) {
+    // The three images merged lane by lane, as the textures are made from them.
     std::vector<uint8_t> staging(size_t(PICTURE_WIDTH) * STAGING_ROWS * 4);
-    uint8_t palette[1024];
-    DecodedImage image{0, 0, 0, palette, staging.data()};
-    decodePcx(&image, warningPictureRed, warningPictureRedSize, 2, staging.size());
-    decodePcx(&image, warningPictureGreen, warningPictureGreenSize, 1, staging.size());
-    decodePcx(&image, warningPictureBlue, warningPictureBlueSize, 0, staging.size());
-    for (int r = 0; r < PICTURE_HEIGHT; r += 7) {
-        for (int x = 0; x < PICTURE_WIDTH; x += 3) {
-            const uint8_t* want = &staging[(size_t(r) * PICTURE_WIDTH + x) * 4];
-            const uint8_t* got = x < 512 ? &main.pixels[(size_t(r + 16) * 512 + x) * 4]
-                                         : &side.pixels[(size_t(r + 16) * 128 + x - 512) * 4];
-            ASSERT_EQ(std::memcmp(want, got, 3), 0) << "picture pixel " << x << "," << r;
-        }
-    }
-    size_t tinted = 0;  // the glow is blue-green: the lanes really differ
-    for (size_t i = 16 * 2048; i < 496 * 2048; i += 4) tinted += main.pixels[i + 2] > main.pixels[i] + 16;
-    EXPECT_GT(tinted, 100u);
-
-    auto doorAlpha = [&](int x, int y) { return door.pixels[(size_t(y) * 256 + x) * 4 + 3]; };
-    EXPECT_EQ(doorAlpha(1, 1), 0);
-    EXPECT_EQ(doorAlpha(0, 0), 255);
-    EXPECT_EQ(doorAlpha(4, 4), 255);
-    EXPECT_EQ(doorAlpha(5, 1), 0);
-    EXPECT_EQ(doorAlpha(2, 1), 255);
-    size_t clear = 0;
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 256; ++x) clear += doorAlpha(x, y) == 0;
-    EXPECT_EQ(clear, 256u * 256u * 3 / 16);
-}
-
-TEST_F(OverlayFixture, WarningTilesPlacement) {
-    // 16 x 12 blocks: the picture's top-left tile at block (3, 2), pixel (192, 128).
-    grid(16, 12);
-    useScriptedClock(1000, 0);
-    drawWarningTiles();
-    ASSERT_EQ(quads.size(), 16u * 12u);
-    int textured = 0;
-    for (const SoftQuad& q : quads) {
-        EXPECT_EQ(q.x[1] - q.x[0], 64.0f);  // default warning time: never shrinks
-        if (!q.textured) continue;
-        ++textured;
-        int m = int(q.x[0]) / 64, l = int(q.y[0]) / 64;
-        EXPECT_GE(m, 3);
-        EXPECT_LT(m, 13);
-        EXPECT_GE(l, 2);
-        EXPECT_LT(l, 10);
-        if (m == 3 && l == 2) {
-            EXPECT_EQ(q.s[0], 0.0f);
-            EXPECT_EQ(q.t[0], 0.0f);
-        }
-        if (m == 11) {
-            EXPECT_EQ(q.s[1], 0.5f);  // first side-texture column
-        }
-    }
-    EXPECT_EQ(textured, 80);
-
-    // 8 blocks across: shifted left, its first columns off the grid.
-    grid(8, 8);
-    drawWarningTiles();
-    EXPECT_FLOAT_EQ(quads[0].s[0], 0.125f);
-    EXPECT_TRUE(quads[0].textured);
-    // The blocks outside the picture are black.
-    grid(16, 12);
-    drawWarningTiles();
-    EXPECT_FALSE(quads[0].textured);
-    EXPECT_EQ(quads[0].rgb[0], 1);  // glColor3b(0, 0, 0) is 1/255
-}
-
-TEST_F(OverlayFixture, WarningTilesShrinkFromTheCornerNearTheEnd) {
-    grid(16, 12);
-    warningMillis = 101;  // s + 1 - 1.01 against m / 16 + l / 12
-    startTicks = 0;
-    useScriptedClock(500, 0);
-    drawWarningTiles();
-    for (const SoftQuad& q : quads) {
-        int m = int(q.x[0]) / 64, l = int(q.y[0]) / 64;
-        float size = q.x[1] - q.x[0];
-        bool shrunk = 0.5f + 1.0 - 1.01 > double(m) / 16 + double(l) / 12;
-        EXPECT_EQ(size, shrunk ? 63.0f : 64.0f) << m << "," << l;
+    DecodedImage image{0, 0, 0, nullptr, staging.data()};
+    EXPECT_EQ(decodePcx(&image, warningPictureRed, warningPictureRedSize, 2, staging.size()), PCX_OK);
+    EXPECT_EQ(decodePcx(&image, warningPictureGreen, warningPictureGreenSize, 1, staging.size()), PCX_OK);
+    EXPECT_EQ(decodePcx(&image, warningPictureBlue, warningPictureBlueSize, 0, staging.size()), PCX_OK);
+    EXPECT_EQ(image.width * 1000 + image.height, 640480);
+    EXPECT_GT(std::count(staging.begin(), staging.end(), 255), 20000);  // white lettering, not a blank picture
+    // The picture's 640 x 480 texels, with 16 black rows above and below, land
+    // one per pixel on a grid of 10 x 8 blocks centred on the screen; black
+    // tiles (glColor3b(0, 0, 0) is 1/255) elsewhere. Near the end of a short
+    // warning the tiles shrink by a pixel from the top-left corner on.
+    // Grid, warning and clock milliseconds, picture origin, tiles with m + l up to this are 63 wide.
+    const int cases[][7] = {{16, 12, 5000, 4900, 192, 144, -1}, {8, 8, 101, 500, -64, 16, 3}};
+    for (auto [across, down, warning, millis, ox, oy, shrinking] : cases) {
+        grid(across, down);
+        createTextures();
+        warningMillis = warning;
+        useScriptedClock(millis, 0);
+        draw->clearColor(0.5f, 0.5f, 0.5f, 0);
+        draw->clear(GL_COLOR_BUFFER_BIT);
+        drawWarningTiles();
+        for (int y = 0; y < screenHeight; ++y)
+            for (int x = 0; x < screenWidth; ++x) {
+                int u = x - ox, v = y - oy;
+                bool shrunk = x / 64 + y / 64 <= shrinking, edge = x % 64 == 63 || y % 64 == 63;
+                if (shrunk && !edge) continue;  // 64 texels squeezed onto 63 pixels
+                const uint8_t black[] = {0, 0, 0}, outside[] = {1, 1, 1}, clear[] = {128, 128, 128};
+                const uint8_t* want = shrunk ? clear : u < 0 || u >= 640 || v < -16 || v >= 496 ? outside
+                                                     : v < 0 || v >= 480 ? black : &staging[(v * 640 + u) * 4];
+                ASSERT_EQ(std::memcmp(pixel(x, y), want, 3), 0) << x << "," << y << " on " << across << "x" << down;
+            }
     }
 }
 
-TEST_F(OverlayFixture, BlockMarkerFollowsTheTime) {
+TEST_F(OverlayTest, BlockMarkerFollowsTheTime) {
+    // Frame seconds, the marked block (none at -1), the generator state left behind.
+    const float cases[][4] = {
+        {10.6f, 256, 704, 31415}, {10.9f, 256, 704, 31415}, {11.5f, 192, 64, 63817}, {10.3f, -1, 0, 14210}};
     grid(16, 12);
-    struct Case {
-        float seconds;
-        bool drawn;
-        int x, y;
-        uint32_t state;
-    };
-    const Case cases[] = {
-        {10.6f, true, 256, 704, 31415},
-        {10.9f, true, 256, 704, 31415},  // the same half second
-        {11.5f, true, 192, 64, 63817},
-        {10.3f, false, 0, 0, 14210},     // no marker, yet the state is written
-    };
-    for (const Case& c : cases) {
+    paperLevel = 0.3f;
+    for (auto [seconds, bx, by, state] : cases) {
         quads.clear();
-        frameSeconds = c.seconds;
-        rngState = 0;
+        frameSeconds = seconds;
         drawBlockMarker();
-        EXPECT_EQ(rngState, c.state) << c.seconds;
-        ASSERT_EQ(quads.size(), c.drawn ? 2u : 0u) << c.seconds;
-        if (!c.drawn) continue;
-        // A one-pixel cross through the block's centre, 96 pixels each way.
-        EXPECT_EQ(quads[0].x[0], c.x + 32);
-        EXPECT_EQ(quads[0].x[1], c.x + 33);
-        EXPECT_EQ(quads[0].y[0], c.y - 16);
-        EXPECT_EQ(quads[0].y[2], c.y + 80);
-        EXPECT_EQ(quads[1].x[0], c.x - 16);
-        EXPECT_EQ(quads[1].x[1], c.x + 80);
-        EXPECT_EQ(quads[1].y[0], c.y + 32);
-        EXPECT_EQ(quads[1].y[2], c.y + 33);
+        EXPECT_EQ(rngState, uint32_t(state)) << seconds;
+        ASSERT_EQ(quads.size(), bx < 0 ? 0u : 2u) << seconds;
+        if (bx < 0) continue;
+        // A one-pixel cross through the block's centre, 96 pixels each way, in the gaps' grey.
+        const int x = int(bx), y = int(by), want[] = {x + 32, y - 16, x + 33, y - 16, x + 33, y + 80, x + 32, y + 80,
+                                              x - 16, y + 32, x + 80, y + 32, x + 80, y + 33, x - 16, y + 33};
+        for (int i = 0; i < 16; ++i) EXPECT_EQ((i % 2 ? quads[i / 8].y : quads[i / 8].x)[i / 2 % 4], want[i]) << i;
+        EXPECT_FLOAT_EQ(quads[1].color[1], 0.3f);
     }
 }
 
-TEST_F(OverlayFixture, ScreenDoorCoversTheWindowInWholePatterns) {
-    grid(16, 11);
-    screenWidth = 1000;
-    screenHeight = 700;
+TEST_F(OverlayTest, ScreenDoorOverTheWholeWindow) {
+    // 960 x 704 takes 4 x 3 whole patterns. Rows 0 to 3 of the pattern, '.'
+    // where the scene shows through.
+    const char* pattern[] = {"########", "#.###.##", "##.###.#", "###.###."};
+    grid(15, 11);
+    createTextures();
+    draw->clearColor(1, 1, 1, 0);
+    draw->clear(GL_COLOR_BUFFER_BIT);
     drawScreenDoor();
-    ASSERT_EQ(quads.size(), 1u);
-    EXPECT_EQ(quads[0].x[2], 1024.0f);
-    EXPECT_EQ(quads[0].y[2], 768.0f);
-    EXPECT_EQ(quads[0].s[2], 4.0f);
-    EXPECT_EQ(quads[0].t[2], 3.0f);
+    for (int y = 0; y < 704; ++y)
+        for (int x = 0; x < 960; ++x)
+            ASSERT_EQ(pixel(x, y)[0], pattern[y % 4][x % 8] == '.' ? 255 : 0) << x << "," << y;
 }
