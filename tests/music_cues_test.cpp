@@ -19,7 +19,7 @@ TEST(MusicInit, TriesTheDevicesInTurnAndSaysWhatFailed) {
     // no sound, busy (a player already set up refuses every init), the default device fails, version;
     // the result, the message, the devices tried
     const std::tuple<int, bool, bool, uint32_t, int, const char*, std::vector<int>> rows[] = {
-        {1, 0, 0, 0, 0, "", {-2}},   {1, 1, 0, 0, -1, "", {-2}},         {1, 0, 0, 3, -1, wrong, {}},
+        {1, 0, 0, 0, 0, "", {-2}},         {1, 1, 0, 0, -1, "", {-2}},         {1, 0, 0, 3, -1, wrong, {}},
         {0, 0, 1, 0, 0, failed, {-1, -2}}, {0, 1, 0, 0, -1, failed, {-1, -2}}, {0, 0, 0, 0, 0, "", {-1}}};
     for (const auto& [silent, busy, failDefault, version, result, shown, devices] : rows) {
         resetDemoGlobals();

@@ -6,9 +6,9 @@ struct Director : ShowTest {};
 
 TEST_F(Director, OrderReachedOnlyGrowsAndTriggersFireOnNewMaxima) {
     // seconds, position (order; a row above it), orderReached, scenePulse, its rate
-    const double frames[][5] = {{1.0, 0, 0, 0, 1},   {1.1, 3 | 17 << 16, 3, 0, 1}, {1.2, 5, 5, 0.8, 2}, {1.3, 5, 5, 0.6, 2},
-                                {1.4, 4, 5, 0.4, 2}, {1.5, 9, 9, 0.8, 2},  {1.6, 19, 19, 0.9905, 0.095},
-                                {1.7, 20, 20, 0.9905, 0.095}, {2.7, 19, 20, 0.8955, 0.095}};
+    const double frames[][5] = {{1.0, 0, 0, 0, 1},            {1.1, 3 | 17 << 16, 3, 0, 1},   {1.2, 5, 5, 0.8, 2},
+                                {1.3, 5, 5, 0.6, 2},          {1.4, 4, 5, 0.4, 2},            {1.5, 9, 9, 0.8, 2},
+                                {1.6, 19, 19, 0.9905, 0.095}, {1.7, 20, 20, 0.9905, 0.095},   {2.7, 19, 20, 0.8955, 0.095}};
     for (const auto& f : frames) {
         frameAt(f[0], static_cast<uint32_t>(f[1]));
         expectValues({{static_cast<float>(orderReached), f[2]}, {scenePulse, f[3]}, {scenePulseRate, f[4]}});
