@@ -1,150 +1,72 @@
-// Which objects make the scene in each case, on chosen points.
-#include <gtest/gtest.h>
-
-#include "shapes/shape.h"
-#include "timeline/animators.h"
+// Which objects make the scene in each case: over the whole view, the scene
+// against the one layer that must show; the free discs on chosen points.
 #include "timeline/composition.h"
 #include "timeline_support.h"
 
-namespace {
-struct Composition : ::testing::Test {
-    void SetUp() override { resetShow(); }
-    void TearDown() override { useRealClock(); }
-    static int inkAnywhere() {
-        int n = 0;
-        for (float y = 0; y < 960; y += 16)
-            for (float x = 0; x < 1280; x += 16) n += sampleScene(x, y);
-        return n;
-    }
-    // Move a group far away, so that it reads 0 everywhere on screen.
-    static void banish(ShapeGroup& g) {
-        g.x0 = 1e6f;
-        g.y0 = 1e6f;
-        g.scale = 1.0f;
-    }
-};
-}  // namespace
+using Layer = int (*)(float, float);
+// Points of the view, every 16 pixels, where f holds.
+template <typename F>
+static int inkOf(F f) {
+    int n = 0;
+    for (float y = 0; y < 960; y += 16)
+        for (float x = 0; x < 1280; x += 16) n += f(x, y) != 0;
+    return n;
+}
+static int none(float, float) { return 0; }
+static int ending(float x, float y) { return intersectGroup(&glyphBand, x, y) && !insideTileGlyph(&tileGlyph, x, y); }
+template <ShapeFn test, const ShapeGroup* group>
+static int layer(float x, float y) { return test(group, x, y); }
 
-TEST_F(Composition, WarningScreenIsEmptyWhateverTheOrder) {
-    demoPhase.store(-1);
-    setSync(1, 5, 1.0f);
-    setSync(2, 9, 1.0f);
-    for (int order : {0, 1, 5, 8, 12, 19}) {
-        orderReached = order;
-        updateTimeline();
-        EXPECT_EQ(inkAnywhere(), 0) << order;
+struct Composition : ShowTest {};
+
+TEST_F(Composition, EachCaseShowsItsLayer) {
+    // phase, order (reached in this frame), counts 1, 2 and 11, pulse 10, the Mandelbrot emptied; the one layer shown
+    const Layer logo = layer<unionGroup, &logoBars>, crosses = layer<unionGroup, &crossGroups[4]>;
+    const Layer quad = layer<xorGroup, &quadDiscGroup>, lattice = layer<xorGroup, &latticeGroup>;
+    const std::tuple<int, int, int32_t, int32_t, int32_t, float, bool, Layer> rows[] = {
+        {-1, 0, 7, 12, 1, 0, 0, none},  {-1, 12, 0, 0, 1, 0, 0, none},    {-1, 19, 0, 0, 1, 0, 0, none},
+        {1, 5, 0, 0, 0, 0, 0, ending},  {0, 1, 8, 6, 0, 0, 0, sceneArcs}, {0, 2, 8, 6, 0, 0, 0, sceneArcs},
+        {0, 16, 0, 0, 0, 0, 0, none},   {0, 16, 0, 0, 1, 0, 0, insideTriangleFan},  // the fan needs a hit
+        {0, 16, 0, 0, 1, 0.5f, 0, none}, {0, 16, 0, 7, 0, 0, 0, quad},  // and no logo pulse
+        {0, 10, 0, 0, 0, 0, 0, crosses}, {0, 11, 0, 0, 0, 0, 0, crosses}, {0, 8, 0, 0, 0, 0.6f, 0, logo},
+        {0, 5, 0, 0, 0, 0, 0, insideTrimmedMandelbrot}, {0, 9, 0, 0, 0, 0.6f, 0, insideTrimmedMandelbrot},
+        {0, 19, 0, 0, 0, 0, 1, lattice}, {0, 20, 0, 0, 1, 0, 1, quad}};  // by the parity of count 11
+    for (const auto& [phase, order, count1, count2, count11, pulse10, emptied, shows] : rows) {
+        resetShow(), demoPhase.store(phase);
+        setSyncs({{1, count1, 0}, {2, count2, 0}, {11, count11, 0}, {10, 0, pulse10}});
+        frameAt(0.0, order);  // a frame of no time: the pulses stay as set
+        if (emptied) mandelScale = 0.0f, placeMandelCutouts();
+        EXPECT_EQ(inkOf([shows](float x, float y) { return sampleScene(x, y) != shows(x, y); }), 0) << phase << " " << order;
+        EXPECT_EQ(inkOf(shows) > 0, shows != none) << phase << " " << order;
     }
 }
 
-TEST_F(Composition, IntroCutsTheLettersOutOfTheBoxes) {
-    demoPhase.store(1);  // order 0 keeps the intro even after the end
-    animateIntro(0.0f);
-    const ShapeGroup& box = randomBoxes[0];
-    // The box's centre region: ink where the glyph is paper, hole on a stroke.
-    int ink = 0, holes = 0;
-    for (float dy = -100; dy <= 100; dy += 5)
-        for (float dx = -100; dx <= 100; dx += 5) {
-            float x = box.x0 + dx, y = box.y0 + dy;
-            if (!intersectGroup(&box, x, y)) continue;
-            int glyphPaper = insideTileGlyph(&tileGlyph, x, y);
-            EXPECT_EQ(sampleScene(x, y), glyphPaper);
-            (glyphPaper ? ink : holes)++;
+TEST_F(Composition, HitsBringTheBoxesAndArcsInOneByOne) {
+    frameAt(4.0, 0);  // the opening places both; a quarter turn opens the arcs
+    auto trend = [](int channel, std::initializer_list<int32_t> counts, Layer layer) {
+        std::string steps;
+        for (int32_t count : counts) {
+            int before = inkOf(layer);
+            setSyncs({{channel, count, 0.0f}});
+            steps += inkOf(layer) > before ? '<' : inkOf(layer) == before ? '=' : '>';
         }
-    EXPECT_GT(ink, 0);
-    EXPECT_GT(holes, 0);
-    // Only box 0 before any channel-1 hit.
-    EXPECT_EQ(sampleScene(randomBoxes[4].x0, randomBoxes[4].y0 - 3), 0);
-    setSync(1, 4, 0.0f);
-    bool fourthBox = false;
-    for (float d = -20; d <= 20 && !fourthBox; d += 1)
-        fourthBox = sampleScene(randomBoxes[4].x0 + d, randomBoxes[4].y0 + 30) == 1;
-    EXPECT_TRUE(fourthBox);
+        return steps;
+    };
+    EXPECT_EQ(trend(1, {1, 2, 3, 4, 5, 6, 7, 8}, sampleScene), "<<<<<<<=");  // one box a hit, seven in all
+    EXPECT_EQ(trend(2, {1, 6, 7, 8, 9, 11, 12}, sceneArcs), "<=<=<=<");
+    EXPECT_EQ(trend(1, {31, 32}, sceneArcs), "=>");  // gone from the 32nd hit
 }
 
-TEST_F(Composition, RingArcsGoneFromTheThirtySecondHit) {
-    orderReached = 1;
-    setSync(2, 12, 0.0f);
-    setSync(1, 31, 0.0f);
-    animateRingArcs(0.0f);
-    banish(quadDiscGroup);
-    EXPECT_GT(inkAnywhere(), 0);
-    setSync(1, 32, 0.0f);
-    EXPECT_EQ(inkAnywhere(), 0);
-    orderReached = 0;
-    EXPECT_EQ(sceneArcs(ringArcs[0].x0, ringArcs[0].y0 + ringArcs[0].scale * 0.75f), 0);
-}
-
-TEST_F(Composition, LogoOnlyWhereTheLayersAreEmptyAndNotFromOrderNine) {
-    animateCommon(0.0f);
-    logoBars.x0 = logoBounds.x0 = 640.0f;
-    logoBars.y0 = logoBounds.y0 = 480.0f;
-    logoBars.scale = logoBounds.scale = 200.0f;
-    banish(triangleFan);
-    // A point on a logo stroke, and one in its box but between strokes.
-    float onX = 0, onY = 0, offX = 0, offY = 0;
-    bool on = false, off = false;
-    for (float y = 400; y < 560; y += 3)
-        for (float x = 200; x < 1080; x += 3) {
-            int bar = unionGroup(&logoBars, x, y), inBox = intersectGroup(&logoBounds, x, y);
-            if (bar && !on) on = true, onX = x, onY = y;
-            if (inBox && !bar && !off) off = true, offX = x, offY = y;
-        }
-    ASSERT_TRUE(on && off);
-    for (int order : {3, 4, 6, 7, 8}) {
-        orderReached = order;
-        EXPECT_EQ(sampleScene(onX, onY), 1) << order;
-        EXPECT_EQ(sampleScene(offX, offY), 0) << order;
+TEST_F(Composition, FreeDiscsCoverOrCutByTheirFlags) {
+    setSyncs({{11, 1, 0.0f}});  // odd: the quad discs, moved off the view
+    quadDiscGroup.x0 = quadDiscGroup.y0 = 1e6f;
+    freeDiscs[0] = {100, 100, 50}, freeDiscs[1] = {130, 100, 50}, freeDiscs[2] = {900, 900, 10}, freeDiscs[3] = {900, 800, 10};
+    // order, x, y, moon 1 by XOR, ink: in both; the planet only; in both; on the moon's rim; above the planet;
+    // the last moon alone
+    const int points[][5] = {{12, 115, 100, 1, 0}, {15, 70, 100, 1, 1},  {12, 115, 100, 0, 1},
+                             {15, 180, 100, 0, 0}, {12, 100, 160, 0, 0}, {15, 900, 800, 0, 1}};
+    for (const auto& p : points) {
+        orderReached = p[0], freeDiscXor[1] = p[3];
+        EXPECT_EQ(sampleScene(p[1], p[2]), p[4]) << p[0] << ": " << p[1] << "," << p[2];
     }
-    for (int order : {9, 10, 16, 21}) {
-        orderReached = order;
-        EXPECT_EQ(sampleScene(onX, onY), 0) << order;
-    }
-    // With the quad discs on, a point where they are ink stays ink over the logo
-    // instead of cancelling it.
-    orderReached = 8;
-    setSync(2, 7, 0.0f);
-    quadDiscGroup.x0 = onX;
-    quadDiscGroup.y0 = onY;
-    quadDiscGroup.scale = 10.0f;
-    quadDiscGroup.sin = 0.0f;
-    quadDiscGroup.cos = 1.0f;
-    ASSERT_EQ(xorGroup(&quadDiscGroup, onX + 20, onY), 1);
-    EXPECT_EQ(sampleScene(onX + 20, onY), 1);
-}
-
-TEST_F(Composition, FreeDiscsCombineByOrAndXor) {
-    orderReached = 12;
-    setSync(11, 1, 0.0f);  // odd: the quad discs, banished
-    banish(quadDiscGroup);
-    freeDiscs[0] = Disc{100, 100, 50};
-    freeDiscs[1] = Disc{130, 100, 50};
-    freeDiscs[2] = Disc{900, 900, 10};
-    freeDiscs[3] = Disc{900, 800, 10};
-    freeDiscXor[1] = 1;
-    EXPECT_EQ(sampleScene(115, 100), 0);  // in both: the moon cuts a hole
-    EXPECT_EQ(sampleScene(70, 100), 1);
-    freeDiscXor[1] = 0;
-    EXPECT_EQ(sampleScene(115, 100), 1);  // in front: covered
-    EXPECT_EQ(sampleScene(150, 100), 1);
-    EXPECT_EQ(sampleScene(200, 100), 0);  // exactly on the moon's rim
-    EXPECT_EQ(sampleScene(50, 100), 0);   // exactly on the planet's rim
-}
-
-TEST_F(Composition, TrimmedMandelbrotTakesTheLatticeOnEvenCounts) {
-    orderReached = 19;
-    mandelScale = 0.0f;  // an empty Mandelbrot layer
-    placeMandelCutouts();
-    latticeGroup.x0 = 640;
-    latticeGroup.y0 = 480;
-    latticeGroup.scale = 100;
-    int agree = 0, total = 0;
-    for (float y = 0; y < 960; y += 23)
-        for (float x = 0; x < 1280; x += 29) {
-            ++total;
-            agree += sampleScene(x, y) == xorGroup(&latticeGroup, x, y);
-        }
-    EXPECT_EQ(agree, total);  // count 11 = 0 is even
-    setSync(11, 1, 0.0f);
-    banish(quadDiscGroup);
-    EXPECT_EQ(inkAnywhere(), 0);
 }

@@ -1,39 +1,52 @@
 #pragma once
 // Drives the timeline frame by frame: a scripted music position, scripted sync
-// values and a scripted counter (nanoseconds).
-#include <cstdint>
+// values and a scripted counter (nanoseconds); checks written fields at once.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <tuple>
 
 #include "app/globals.h"
 #include "app/platform/platform.h"
 #include "shapes/scene_objects.h"
-#include "shapes/tile_glyph.h"
+#include "timeline/animators.h"
 #include "timeline/timeline.h"
 
 inline uint32_t scriptedPosition = 0;
-inline uint32_t readScriptedPosition() { return scriptedPosition; }
 
-inline void setSync(int channel, int32_t count, float pulse) {
-    syncChannels[channel].count.store(count);
-    syncChannels[channel].pulse.store(pulse);
+// Each entry: channel, count, pulse.
+inline void setSyncs(std::initializer_list<std::tuple<int, int32_t, float>> channels) {
+    for (auto [k, count, pulse] : channels) syncChannels[k].count.store(count), syncChannels[k].pulse.store(pulse);
 }
 
+// A fresh show at 1280 x 960.
 inline void resetShow() {
     resetDemoGlobals();
-    viewWidth = 1280.0f;
-    viewHeight = 960.0f;
+    viewWidth = 1280.0f, viewHeight = 960.0f;
     buildTileMap();
     buildSceneObjects();
-    scenePulse = 0.0f;
-    scenePulseRate = 1.0f;
-    previousCounter = 0;
-    scriptedPosition = 0;
-    timelinePosition = readScriptedPosition;
-    useScriptedClock(0, 0);
+    scenePulse = 0.0f, scenePulseRate = 1.0f, previousCounter = 0;
+    timelinePosition = [] { return scriptedPosition; };
 }
 
-// One call of updateTimeline at counter time `seconds`, hearing `order`.
-inline void frameAt(double seconds, uint32_t order) {
-    scriptedPosition = order;
+struct ShowTest : ::testing::Test {
+    void SetUp() override { resetShow(); }
+    void TearDown() override { timelineTrace = nullptr, useRealClock(); }
+};
+
+// One call of updateTimeline at counter time `seconds`, hearing `position`.
+inline void frameAt(double seconds, uint32_t position) {
+    scriptedPosition = position;
     useScriptedClock(static_cast<uint32_t>(seconds * 1000), static_cast<int64_t>(seconds * 1e9));
     updateTimeline();
 }
+
+// Each pair: a field as written, its worked value; a failure names its index.
+inline void expectValues(std::initializer_list<std::pair<float, double>> checks) {
+    for (auto& c : checks) EXPECT_NEAR(c.first, c.second, 2e-5 * (1 + std::fabs(c.second))) << &c - checks.begin();
+}
+// A frame's x0, y0, scale and angle.
+inline auto expectFrame = [](const auto& g, std::array<double, 4> w) {
+    expectValues({{g.x0, w[0]}, {g.y0, w[1]}, {g.scale, w[2]}, {g.sin, std::sin(w[3])}, {g.cos, std::cos(w[3])}});
+};
