@@ -24,7 +24,8 @@ uint32_t at(int order, int row) { return uint32_t(order) | uint32_t(row) << 16; 
 // sample 1 (volume 40) below C-5 and sample 2 (volume 25) from C-5 up. Row 0
 // has a volume column and two hits; row 3 a note without an instrument (the
 // channel's last one plays) and a note the second sync does not ask for; rows
-// 4-6 a note off, a cut, an instrument alone.
+// 4-6 a note off, a cut, an instrument alone; rows 9 and 12 the lowest and the
+// highest note.
 std::vector<uint8_t> timingSong() {
     ItModule m;
     m.channels = 4;
@@ -37,7 +38,7 @@ std::vector<uint8_t> timingSong() {
         {0, 3, 0, {50, 0}}, {0, 3, 2, {63, 2}}, {0, 4, 0, {IT_NOTE_OFF, 1}}, {0, 5, 0, {IT_NOTE_CUT, 1}},
         {0, 6, 0, {NONE, 1}}, {0, 7, 0, {60, 2}}, {0, 4, 1, {NONE, 0, NOVOL, IT_FX_SET_TEMPO, 133}},
         {0, 8, 1, {NONE, 0, NOVOL, IT_FX_SET_SPEED, 3}}, {0, 10, 1, {NONE, 0, NOVOL, IT_FX_SET_TEMPO, 0x13}},
-        {1, 0, 0, {55, 1}}, {1, 3, 2, {NONE, 0, NOVOL, IT_FX_PATTERN_BREAK, 2}},
+        {0, 9, 3, {0, 1}}, {0, 12, 3, {119, 1}}, {1, 0, 0, {55, 1}}, {1, 3, 2, {NONE, 0, NOVOL, IT_FX_PATTERN_BREAK, 2}},
     };
     for (const auto& c : cells) itCell(m.patterns[size_t(c.pattern)], 4, c.row, c.channel) = c.cell;
     for (int r = 8; r < 16; ++r) itCell(m.patterns[0], 4, r, 0) = ItCell{uint8_t(40 + r), 1};
@@ -111,9 +112,10 @@ TEST(PlayerOffline, PositionsSyncsAndAudioFollowLibopenmptFrameForFrame) {
         EXPECT_EQ(song, length);
     };
     play(first, 0);
-    EXPECT_EQ(heard, "0.0:60/10 0.0:60/25 0.1:48/40 0.2:72/25 0.2*62/64 0.3:50/40 0.8:48/40 0.9:49/40 0.10:50/40 "
-                     "0.11:51/40 0.12:52/40 0.13:53/40 0.14:54/40 0.15:55/40 1.0:55/40 2.2:72/25 2.2*62/64 2.3:50/40 "
-                     "2.8:48/40 2.9:49/40 2.10:50/40 2.11:51/40 2.12:52/40 2.13:53/40 2.14:54/40 2.15:55/40 2.15!0/0 ");
+    EXPECT_EQ(heard, "0.0:60/10 0.0:60/25 0.1:48/40 0.2:72/25 0.2*62/64 0.3:50/40 0.8:48/40 0.9:49/40 0.9:0/40 "
+                     "0.10:50/40 0.11:51/40 0.12:52/40 0.12:119/25 0.13:53/40 0.14:54/40 0.15:55/40 1.0:55/40 2.2:72/25 "
+                     "2.2*62/64 2.3:50/40 2.8:48/40 2.9:49/40 2.9:0/40 2.10:50/40 2.11:51/40 2.12:52/40 2.12:119/25 "
+                     "2.13:53/40 2.14:54/40 2.15:55/40 2.15!0/0 ");
     PlayerStats stats;
     playerGetStats(&stats);
     EXPECT_EQ(stats.onsetsFired, 16u + 4 + 14 + 1);  // the rows of orders 0, 1 and 2, and the end
