@@ -63,7 +63,10 @@ TEST_F(OverlayTest, BlockMarkerFollowsTheTime) {
         // A one-pixel cross through the block's centre, 96 pixels each way, in the gaps' grey.
         const int x = int(bx), y = int(by), want[] = {x + 32, y - 16, x + 33, y - 16, x + 33, y + 80, x + 32, y + 80,
                                               x - 16, y + 32, x + 80, y + 32, x + 80, y + 33, x - 16, y + 33};
-        for (int i = 0; i < 16; ++i) EXPECT_EQ((i % 2 ? quads[i / 8].y : quads[i / 8].x)[i / 2 % 4], want[i]) << i;
+        for (int i = 0; i < 16; ++i) {
+            const float* coordinate = i % 2 ? quads[i / 8].y : quads[i / 8].x;
+            EXPECT_EQ(coordinate[i / 2 % 4], want[i]) << i;
+        }
         EXPECT_FLOAT_EQ(quads[1].color[1], 0.3f);
     }
 }
