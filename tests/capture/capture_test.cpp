@@ -222,6 +222,16 @@ TEST(CaptureFile, LosslessPicturesSoundAndSyncAreTheShowsOwn) {
     EXPECT_TRUE(file.sound == expected);
 }
 
+// Frames before --from are played, not skipped, and the render thread, the
+// ring and the encoder's threads change nothing: one range, twice, the same.
+TEST(CaptureFile, SameRangeTwiceDecodesIdentically) {
+    const std::vector<std::string> range = {"--fps", "25", "--warning", "1", "--from", "0.6", "--to", "2.6"};
+    Decoded a = recorded(range), b = recorded(range);
+    EXPECT_EQ(a.frames.size(), 50u);
+    EXPECT_EQ(a.sound.size(), 2u * 50 * 1764);
+    EXPECT_TRUE(a.frames == b.frames && a.sound == b.sound);
+}
+
 // --from order:1 --to order:2 at 29.97 fps in an MP4: exactly the frames on
 // which order 1 is heard, as the framebuffer draws them, and streams as long
 // as the frames, the video to the tick.
