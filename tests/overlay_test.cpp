@@ -72,15 +72,18 @@ TEST_F(OverlayTest, BlockMarkerFollowsTheTime) {
 }
 
 TEST_F(OverlayTest, ScreenDoorOverTheWholeWindow) {
-    // 960 x 704 takes 4 x 3 whole patterns. Rows 0 to 3 of the pattern, '.'
-    // where the scene shows through.
+    // 769 x 704 takes 4 x 3 patterns of 256 pixels, the last column holding
+    // one pixel of its pattern. Rows 0 to 3 of the pattern, '.' where the
+    // scene shows through.
     const char* pattern[] = {"########", "#.###.##", "##.###.#", "###.###."};
     grid(15, 11);
+    screenWidth = 769;
+    useSoftFramebuffer(&fb, 769, 704);
     createTextures();
     draw->clearColor(1, 1, 1, 0);
     draw->clear(GL_COLOR_BUFFER_BIT);
     drawScreenDoor();
     for (int y = 0; y < 704; ++y)
-        for (int x = 0; x < 960; ++x)
+        for (int x = 0; x < 769; ++x)
             ASSERT_EQ(pixel(x, y)[0], pattern[y % 4][x % 8] == '.' ? 255 : 0) << x << "," << y;
 }

@@ -63,6 +63,11 @@ void drawFrame() {
         const float x[4] = {x0, x1, x1, x0}, y[4] = {y0, y0, y1, y1};
         for (int k = 0, m = i % 4; k < 4; ++k, m = (i / 4 % 2 == 0 ? m + 1 : m + 3) % 4) draw->vertex2f(x[m], y[m]);
     }
+    // Flat quads with level or upright edges that are not rectangles: a
+    // trapezoid and a wedge, which no fast rectangle fill may take.
+    draw->color3f(0.9f, 0.3f, 0.1f);
+    const float notRectangles[] = {300, 20, 400, 20, 450.5f, 110, 280, 110, 300, 130, 300, 220, 380.5f, 200, 380.5f, 150};
+    for (int k = 0; k < 16; k += 2) draw->vertex2f(notRectangles[k], notRectangles[k + 1]);
     draw->end();
     draw->blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     for (auto [x0, y0, x1, y1, s0, t0, s1, t1, r, g, b, blend, clamp, mapping] : texturedCases) {

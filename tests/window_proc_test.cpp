@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <tuple>
+#include <utility>
 
 #include "app/demo_main.h"
 #include "app/globals.h"
@@ -43,6 +44,40 @@ TEST(WindowProc, KeysActOnReleaseAndAllButCloseReachTheDefault) {
                   std::make_tuple(c.detail, c.held, c.quit, c.defaultCalls))
             << "event 0x" << std::hex << c.type << ", key 0x" << c.key << ", button " << int{c.button};
     }
+    // Key codes as the message model has them, read but not dispatched:
+    // capitals' ASCII for letters, F1 at 0x70.
+    const std::pair<SDL_Keycode, uintptr_t> codes[] = {{SDLK_q, 'Q'}, {SDLK_a, 'A'}, {SDLK_F4, 0x73}};
+    for (auto [key, code] : codes) {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.keysym.sym = key;
+        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+        ASSERT_TRUE(platformPeekMessage(&msg));
+        EXPECT_EQ(msg.wParam, code) << "key 0x" << std::hex << key;
+        while (platformPeekMessage(&msg)) continue;
+    }
     EXPECT_TRUE(platformUnregisterClass(WINDOW_CLASS_NAME));
     resetDemoGlobals();
+}
+
+// Fullscreen takes a mode the screen offers: its own size is one, a size it
+// lacks is not. The window's one pixel format (double-buffered, 32-bit colour,
+// 16-bit depth) is the only one chosen; anything else is error 2000.
+TEST(DisplayModes, TheScreensOwnSizeAndTheOnePixelFormat) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(platformRegisterClass(WINDOW_CLASS_NAME, windowProc));
+    SDL_DisplayMode screen;
+    ASSERT_EQ(SDL_GetCurrentDisplayMode(0, &screen), 0) << SDL_GetError();
+    const int bits = int(SDL_BYTESPERPIXEL(screen.format)) * 8;
+    EXPECT_EQ(platformChangeDisplayMode(screen.w, screen.h, bits), 0);
+    EXPECT_EQ(platformChangeDisplayMode(screen.w + 2, screen.h, bits), -2);
+    platformRestoreDisplayMode();
+    DeviceContext dc = reinterpret_cast<DeviceContext>(&screen);  // any window's
+    const PixelFormat formats[] = {{1, 32, 16}, {0, 32, 16}, {1, 24, 16}, {1, 32, 24}};
+    for (const PixelFormat& f : formats) {
+        bool ours = &f == formats;
+        EXPECT_EQ(platformChoosePixelFormat(dc, &f), ours ? 1 : 0) << f.doubleBuffer << f.colorBits << f.depthBits;
+        if (!ours) EXPECT_EQ(platformLastError(), 2000u);
+    }
+    EXPECT_TRUE(platformUnregisterClass(WINDOW_CLASS_NAME));
 }
