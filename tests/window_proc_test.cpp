@@ -11,6 +11,7 @@
 #include "app/demo_main.h"
 #include "app/globals.h"
 #include "app/window.h"
+#include "tests/capture_fd.h"
 
 TEST(WindowProc, KeysActOnReleaseAndAllButCloseReachTheDefault) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
@@ -63,7 +64,7 @@ TEST(WindowProc, KeysActOnReleaseAndAllButCloseReachTheDefault) {
 // Fullscreen takes a mode the screen offers: its own size is one, a size it
 // lacks is not. The window's one pixel format (double-buffered, 32-bit colour,
 // 16-bit depth) is the only one chosen; anything else is error 2000.
-TEST(DisplayModes, TheScreensOwnSizeAndTheOnePixelFormat) {
+TEST(WindowPlatform, TheScreensOwnSizeAndTheOnePixelFormat) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
     ASSERT_TRUE(platformRegisterClass(WINDOW_CLASS_NAME, windowProc));
     SDL_DisplayMode screen;
@@ -80,4 +81,17 @@ TEST(DisplayModes, TheScreensOwnSizeAndTheOnePixelFormat) {
         if (!ours) EXPECT_EQ(platformLastError(), 2000u);
     }
     EXPECT_TRUE(platformUnregisterClass(WINDOW_CLASS_NAME));
+}
+
+// A context that will not become current: the message names the two handles
+// and the call answers -1.
+TEST(WindowPlatform, ContextThatWillNotBecomeCurrent) {
+    setenv("VORTELAN_MESSAGES", "stderr", 1);
+    demoDC = reinterpret_cast<DeviceContext>(0x5a0);
+    glContext = nullptr;
+    int result = 0;
+    std::string err = captureStderr([&] { result = makeContextCurrent(); });
+    EXPECT_EQ(result, -1);
+    EXPECT_NE(err.find("please note: wglMakeCurrent(0x5A0,0x0) \n failure :( \n"), std::string::npos) << err;
+    resetDemoGlobals();
 }
