@@ -63,11 +63,14 @@ void drawFrame() {
         const float x[4] = {x0, x1, x1, x0}, y[4] = {y0, y0, y1, y1};
         for (int k = 0, m = i % 4; k < 4; ++k, m = (i / 4 % 2 == 0 ? m + 1 : m + 3) % 4) draw->vertex2f(x[m], y[m]);
     }
-    // Flat quads with level or upright edges that are not rectangles: a
-    // trapezoid and a wedge, which no fast rectangle fill may take.
+    // Flat quads with two or three level and upright edges in a rectangle's
+    // places that are still not rectangles, which no fast rectangle fill may
+    // take: the first two or the last two of them, by rows and by columns.
     draw->color3f(0.9f, 0.3f, 0.1f);
-    const float notRectangles[] = {300, 20, 400, 20, 450.5f, 110, 280, 110, 300, 130, 300, 220, 380.5f, 200, 380.5f, 150};
-    for (int k = 0; k < 16; k += 2) draw->vertex2f(notRectangles[k], notRectangles[k + 1]);
+    const float notRectangles[][8] = {{300, 20, 400, 20, 400, 110, 280, 100}, {300, 130, 380, 150, 390, 220, 300, 220},
+                                      {420, 20, 420, 100, 500, 100, 490, 30}, {420, 130, 430, 220, 500, 200, 500, 130}};
+    for (const float* q : notRectangles)
+        for (int k = 0; k < 8; k += 2) draw->vertex2f(q[k], q[k + 1]);
     draw->end();
     draw->blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     for (auto [x0, y0, x1, y1, s0, t0, s1, t1, r, g, b, blend, clamp, mapping] : texturedCases) {
