@@ -124,21 +124,26 @@ TEST_F(GlVersusSoft, SamePixels) {
     destroyDemoWindow();
 }
 
-// An upload the software framebuffer cannot read (anything but RGBA bytes)
-// leaves the texture empty, so quads drawn with it come out flat, and nothing
-// past the caller's buffer is read.
+// An upload the software framebuffer cannot read (anything but RGBA bytes, or
+// no pixels) leaves the texture empty, so quads drawn with it come out flat,
+// and nothing past the caller's buffer is read.
 TEST_F(GlVersusSoft, UnreadableUploadLeavesTheTextureEmpty) {
-    grid(1, 1);
-    const uint8_t rgb[2 * 2 * 3] = {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9};
-    GLuint name;
-    draw->genTextures(1, &name);
-    draw->bindTexture(GL_TEXTURE_2D, name);
-    draw->texImage2D(GL_TEXTURE_2D, 0, 3, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-    draw->enable(GL_TEXTURE_2D);
-    draw->color3f(1.0f, 0.0f, 0.0f);
-    draw->begin(GL_QUADS);
-    const float corners[] = {0, 0, 64, 0, 64, 64, 0, 64};
-    for (int k = 0; k < 8; k += 2) draw->texCoord2f(corners[k] / 64, corners[k + 1] / 64), draw->vertex2f(corners[k], corners[k + 1]);
-    draw->end();
-    EXPECT_EQ(pixel(10, 10)[0] * 1000 + pixel(10, 10)[1], 255000);
+    const uint8_t bytes[2 * 2 * 3] = {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9};
+    const struct { GLenum format, type; const void* pixels; } uploads[] = {
+        {GL_RGB, GL_UNSIGNED_BYTE, bytes}, {GL_RGBA, GL_UNSIGNED_SHORT, bytes}, {GL_RGBA, GL_UNSIGNED_BYTE, nullptr}};
+    for (const auto& u : uploads) {
+        grid(1, 1);
+        GLuint name;
+        draw->genTextures(1, &name);
+        draw->bindTexture(GL_TEXTURE_2D, name);
+        draw->texImage2D(GL_TEXTURE_2D, 0, 3, 2, 1, 0, u.format, u.type, u.pixels);
+        draw->enable(GL_TEXTURE_2D);
+        draw->color3f(1.0f, 0.0f, 0.0f);
+        draw->begin(GL_QUADS);
+        const float corners[] = {0, 0, 64, 0, 64, 64, 0, 64};
+        for (int k = 0; k < 8; k += 2)
+            draw->texCoord2f(corners[k] / 64, corners[k + 1] / 64), draw->vertex2f(corners[k], corners[k + 1]);
+        draw->end();
+        EXPECT_EQ(pixel(10, 10)[0] * 1000 + pixel(10, 10)[1], 255000) << u.format << " " << u.type;
+    }
 }
