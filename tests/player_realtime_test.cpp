@@ -11,6 +11,7 @@
 #include "app/globals.h"
 #include "app/platform/platform.h"
 #include "app/platform/player.h"
+#include "app/platform/player_state.h"
 #include "shapes/scene_objects.h"
 #include "shapes/tile_glyph.h"
 #include "timeline/composition.h"
@@ -77,7 +78,13 @@ TEST(PlayerRealTime, TheShowKeepsTimeOnTheDummyDriversFirstDeviceAndTheSilentOne
         loadMusic();
         start();
         // A loaded machine may start late: then wait (a while) for a few rows.
-        for (int i = 0; i < 100 && (i < 6 || playerGetPosition() >> 16 < 3); ++i) playFrames(100);
+        for (int i = 0; i < 100 && (i < 6 || playerGetPosition() >> 16 < 3); ++i) {
+            playFrames(100);
+            // The device holds only what the thread renders ahead (about 46 ms),
+            // so a stop is heard at once.
+            using namespace playback;
+            if (device == 1) EXPECT_LE(SDL_GetQueuedAudioSize(player.device) / 4, uint32_t(AHEAD_FRAMES + CHUNK_FRAMES));
+        }
         const double elapsed = std::chrono::duration<double>(Clock::now() - started).count();
         const uint32_t rows = playerGetPosition() >> 16;
         freeMusic();
