@@ -78,7 +78,9 @@ TEST(WindowPlatform, TheScreensOwnSizeAndTheOnePixelFormat) {
     for (const PixelFormat& f : formats) {
         bool ours = &f == formats;
         EXPECT_EQ(platformChoosePixelFormat(dc, &f), ours ? 1 : 0) << f.doubleBuffer << f.colorBits << f.depthBits;
-        if (!ours) EXPECT_EQ(platformLastError(), 2000u);
+        if (!ours) {
+            EXPECT_EQ(platformLastError(), 2000u);
+        }
     }
     EXPECT_TRUE(platformUnregisterClass(WINDOW_CLASS_NAME));
 }
