@@ -83,7 +83,9 @@ TEST(PlayerRealTime, TheShowKeepsTimeOnTheDummyDriversFirstDeviceAndTheSilentOne
             // The device holds only what the thread renders ahead (about 46 ms),
             // so a stop is heard at once.
             using namespace playback;
-            if (device == 1) EXPECT_LE(SDL_GetQueuedAudioSize(player.device) / 4, uint32_t(AHEAD_FRAMES + CHUNK_FRAMES));
+            if (device == 1) {
+                EXPECT_LE(SDL_GetQueuedAudioSize(player.device) / 4, uint32_t(AHEAD_FRAMES + CHUNK_FRAMES));
+            }
         }
         const double elapsed = std::chrono::duration<double>(Clock::now() - started).count();
         const uint32_t rows = playerGetPosition() >> 16;
