@@ -27,7 +27,18 @@ int64_t floorDiv(Wide a, Wide b) {
 
 int64_t ceilDiv(Wide a, Wide b) { return -floorDiv(-a, b); }
 
-bool startPlayer() {
+// Where every offline run starts: frame 0, no music heard yet, the ending
+// not yet reached, and the offline player holding the module.
+bool startRun(OfflineShow* show, const OfflineClock& clock, bool drawing) {
+    show->clock = clock;
+    show->drawing = drawing;
+    show->frame = 0;
+    show->musicStarted = false;
+    show->musicSamples = 0;
+    show->musicEnd = -1;
+    show->order = -1;
+    show->pastEnd = false;
+    demoPhase.store(-1, std::memory_order_relaxed);
     if (!playerInit(PLAYER_DEVICE_OFFLINE, OFFLINE_RATE, 0)) return false;
     loadMusic();
     return true;
@@ -84,15 +95,6 @@ bool openOfflineShow(OfflineShow* show, const OfflineClock& clock, int width, in
     detailStep = detail;
     fullscreen = 0;
     warningMillis = static_cast<uint32_t>(std::max<int64_t>(1, clock.warningSamples * 1000 / OFFLINE_RATE));
-    show->clock = clock;
-    show->drawing = true;
-    show->frame = 0;
-    show->musicStarted = false;
-    show->musicSamples = 0;
-    show->musicEnd = -1;
-    show->order = -1;
-    show->pastEnd = false;
-
     useSoftFramebuffer(&show->fb, width, height);
     frameScene = sampleScene;
     frameTimeline = updateTimeline;
@@ -106,22 +108,12 @@ bool openOfflineShow(OfflineShow* show, const OfflineClock& clock, int width, in
     buildSceneObjects();
 
     startTicks = 0;
-    demoPhase.store(-1, std::memory_order_relaxed);
-    return startPlayer();
+    return startRun(show, clock, true);
 }
 
 bool openOfflineMusic(OfflineShow* show, const OfflineClock& clock) {
     resetDemoGlobals();
-    show->clock = clock;
-    show->drawing = false;
-    show->frame = 0;
-    show->musicStarted = false;
-    show->musicSamples = 0;
-    show->musicEnd = -1;
-    show->order = -1;
-    show->pastEnd = false;
-    demoPhase.store(-1, std::memory_order_relaxed);
-    return startPlayer();
+    return startRun(show, clock, false);
 }
 
 void stepOfflineShow(OfflineShow* show, int16_t* audio) {
