@@ -8,49 +8,12 @@ set -uo pipefail
 bin="$1"
 build="$2"
 class=DEVURUZIDOZORADEVOZ
-work="$(mktemp -d)"
-pid=""
-xvfb=""
-
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  echo "--- stdout"; cat -A "$work/out" 2>/dev/null
-  echo "--- stderr"; cat "$work/err" 2>/dev/null
-  exit 1
-}
-
-# Polls a condition (a shell command) every 50 ms for up to $1 seconds.
-wait_for() {
-  local seconds="$1"; shift
-  local tries=$((seconds * 20))
-  while ! eval "$@"; do
-    tries=$((tries - 1))
-    [ "$tries" -le 0 ] && return 1
-    sleep 0.05
-  done
-}
+source "$(dirname "$0")/support/x_session.sh"
 
 # CTest runs under xvfb-run; on its own the script brings its own display.
-if [ -z "${DISPLAY:-}" ]; then
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-  xvfb=$!
-  wait_for 10 '[ -s "$work/display" ]' || fail "Xvfb did not start"
-  export DISPLAY=":$(head -n1 "$work/display")"
-fi
+[ -n "${DISPLAY:-}" ] || start_xvfb 1280x1024
 
 count() { grep -c -F -- "$1" "$2" 2>/dev/null || true; }
-focused_is_ours() {
-  local focus
-  focus="$(xdotool getwindowfocus 2>/dev/null)" || return 1
-  xdotool search --onlyvisible --pid "$pid" --class "$class" 2>/dev/null | grep -qx "$focus"
-}
 
 cd "$work"
 VORTELAN_MESSAGES=stderr SDL_AUDIODRIVER=dummy \

@@ -8,39 +8,11 @@ set -uo pipefail
 set -m  # background jobs keep SIGINT: without job control bash makes them ignore it
 bin="$1"
 guard="$2"
-work="$(mktemp -d)"
-pid=""
-xvfb=""
-
-cleanup() {
-  [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  echo "--- stdout"; cat -A "$work/out" 2>/dev/null
-  echo "--- stderr"; cat "$work/err" 2>/dev/null
-  exit 1
-}
-
-wait_for() {
-  local tries=$(($1 * 20)); shift
-  while ! eval "$@"; do
-    tries=$((tries - 1))
-    [ "$tries" -le 0 ] && return 1
-    sleep 0.05
-  done
-}
+source "$(dirname "$0")/../support/x_session.sh"
 
 [ -f "$guard" ] || fail "no $guard"
 # A display of its own: key presses must not reach the windows of other tests.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-wait_for 10 '[ -s "$work/display" ]' || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb 1280x1024
 
 count() { grep -c -F -- "$1" "$work/out" 2>/dev/null || true; }
 alive() { kill -0 "$pid" 2>/dev/null; }
