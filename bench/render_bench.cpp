@@ -7,8 +7,8 @@
 
 #include <cmath>
 
-#include "app/globals.h"
-#include "app/offline_show.h"
+#include "core/globals.h"
+#include "show/offline_show.h"
 #include "timeline/composition.h"
 #include "render/draw.h"
 #include "render/frame.h"

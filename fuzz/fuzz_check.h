@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/globals.h"
+#include "core/globals.h"
 
 // The targets run with -close_fd_mask=3, which silences the program's console
 // lines and messages; failures go to the copy of standard error kept here.

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/config.h"
+#include "core/config.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {

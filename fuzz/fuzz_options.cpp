@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/config.h"
+#include "core/config.h"
 #include "fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

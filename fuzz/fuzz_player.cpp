@@ -9,8 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/globals.h"
-#include "app/platform/player.h"
+#include "core/globals.h"
+#include "audio/player.h"
 #include "fuzz/fuzz_check.h"
 #include "timeline/music.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "render/draw.h"
 #include "render/frame.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/platform/platform.h"
+#include "platform/platform.h"
 #include "render/cells.h"
 #include "render/draw.h"
 #include "render/overlays.h"

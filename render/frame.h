@@ -2,7 +2,7 @@
 // One frame: colours fixed, the timeline advanced, the screen cleared, then the
 // 64-pixel blocks swept along anti-diagonals with every block edge sampled once
 // and shared by the two blocks that meet there, then the overlays.
-#include "app/globals.h"
+#include "core/globals.h"
 
 constexpr int BLOCK_SIZE = 64;
 constexpr int EDGE_SAMPLES = 17;  // one every 4 pixels, both corners included

@@ -1,7 +1,7 @@
 #include "render/overlays.h"
 
-#include "app/globals.h"
-#include "app/platform/platform.h"
+#include "core/globals.h"
+#include "platform/platform.h"
 #include "render/draw.h"
 #include "render/frame.h"
 #include "render/textures.h"

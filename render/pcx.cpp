@@ -1,6 +1,6 @@
 #include "render/pcx.h"
 
-#include "app/diagnostics.h"
+#include "core/diagnostics.h"
 
 static int readSigned16(const uint8_t* at) { return static_cast<int16_t>(at[0] | (at[1] << 8)); }
 

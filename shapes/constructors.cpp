@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/globals.h"
+#include "core/globals.h"
 
 // The group's own edge records are refilled on every build, so a rebuild
 // (window re-creation) allocates nothing and leaves no record behind.

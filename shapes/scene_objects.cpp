@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "shapes/constructors.h"
 
 ShapeGroup glyphBand;

@@ -1,6 +1,6 @@
 #include "shapes/shape.h"
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "shapes/frame.h"
 
 // Static values; the animators set all three before the first fractal frame.

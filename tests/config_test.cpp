@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
-#include "app/globals.h"
+#include "core/config.h"
+#include "core/globals.h"
 #include "tests/capture_fd.h"
 
 namespace {

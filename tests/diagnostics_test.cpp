@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/diagnostics.h"
+#include "core/diagnostics.h"
 #include "tests/capture_fd.h"
 
 namespace {

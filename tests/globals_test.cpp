@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "app/globals.h"
+#include "core/globals.h"
 
 namespace {
 std::string globals() {

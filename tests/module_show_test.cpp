@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/platform/player.h"
+#include "audio/player.h"
 #include "assets/assets.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <tuple>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/platform/player.h"
+#include "core/globals.h"
+#include "audio/player.h"
 #include "timeline/music.h"
 
 TEST(MusicInit, TriesTheDevicesInTurnAndSaysWhatFailed) {

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "app/globals.h"
-#include "app/platform/player.h"
+#include "core/globals.h"
+#include "audio/player.h"
 #include "tests/player_modules.h"
 #include "timeline/music.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/player.h"
+#include "audio/player.h"
 #include "assets/assets.h"
 #include "tests/player_modules.h"
 

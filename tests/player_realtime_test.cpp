@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <thread>
 
-#include "app/globals.h"
-#include "app/platform/platform.h"
-#include "app/platform/player.h"
-#include "app/platform/player_state.h"
+#include "core/globals.h"
+#include "platform/platform.h"
+#include "audio/player.h"
+#include "audio/player_state.h"
 #include "shapes/scene_objects.h"
 #include "shapes/tile_glyph.h"
 #include "timeline/composition.h"

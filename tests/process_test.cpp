@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "app/platform/platform.h"
+#include "platform/platform.h"
 
 TEST(Process, CatchesTerminationSignalsAndKeepsIgnoredOnesIgnored) {
     const int signals[] = {SIGINT, SIGTERM, SIGHUP};

@@ -3,8 +3,8 @@
 // overlays on a clipped grid, and textured quads off the pixel grid.
 #include <cstring>
 
-#include "app/config.h"
-#include "app/window.h"
+#include "core/config.h"
+#include "show/window.h"
 #include "render/textures.h"
 #include "render_support.h"
 

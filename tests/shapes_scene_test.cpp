@@ -8,7 +8,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "shapes/scene_objects.h"
 
 // Built afresh for each test, the frames the animators move back at identity;

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "app/globals.h"
-#include "app/offline_show.h"
+#include "core/globals.h"
+#include "show/offline_show.h"
 #include "render/frame.h"
 #include "timeline/composition.h"
 

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <tuple>
 
-#include "app/globals.h"
-#include "app/platform/platform.h"
+#include "core/globals.h"
+#include "platform/platform.h"
 #include "shapes/scene_objects.h"
 #include "timeline/animators.h"
 #include "timeline/timeline.h"

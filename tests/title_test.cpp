@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/globals.h"
-#include "app/title.h"
+#include "core/globals.h"
+#include "show/title.h"
 
 TEST(Title, KnownTitlesAndFinalGeneratorState) {
     uint32_t s = 0;  // without the 32-bit wrap of the product the first value would be 45833

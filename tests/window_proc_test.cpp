@@ -8,9 +8,9 @@
 #include <tuple>
 #include <utility>
 
-#include "app/demo_main.h"
-#include "app/globals.h"
-#include "app/window.h"
+#include "show/demo_main.h"
+#include "core/globals.h"
+#include "show/window.h"
 #include "tests/capture_fd.h"
 
 TEST(WindowProc, KeysActOnReleaseAndAllButCloseReachTheDefault) {

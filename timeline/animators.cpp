@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "shapes/scene_objects.h"
 #include "shapes/shape.h"
 #include "timeline/timeline.h"

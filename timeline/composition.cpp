@@ -1,6 +1,6 @@
 #include "timeline/composition.h"
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "shapes/scene_objects.h"
 #include "shapes/shape.h"
 #include "shapes/tile_glyph.h"

@@ -1,8 +1,8 @@
 #include "timeline/music.h"
 
-#include "app/diagnostics.h"
-#include "app/globals.h"
-#include "app/platform/player.h"
+#include "core/diagnostics.h"
+#include "core/globals.h"
+#include "audio/player.h"
 #include "assets/assets.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "timeline/timeline.h"
 
-#include "app/diagnostics.h"
-#include "app/globals.h"
-#include "app/platform/platform.h"
-#include "app/platform/player.h"
+#include "core/diagnostics.h"
+#include "core/globals.h"
+#include "platform/platform.h"
+#include "audio/player.h"
 #include "shapes/scene_objects.h"
 #include "timeline/animators.h"
 

@@ -10,9 +10,9 @@
 #include <fstream>
 #include <numeric>
 
-#include "app/offline_show.h"
-#include "app/platform/platform.h"
-#include "app/platform/player.h"
+#include "show/offline_show.h"
+#include "platform/platform.h"
+#include "audio/player.h"
 #include "assets/assets.h"
 #include "tools/capture/contact_sheet.h"
 

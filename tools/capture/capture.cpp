@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/offline_show.h"
+#include "core/globals.h"
+#include "show/offline_show.h"
 #include "tools/capture/contact_sheet.h"
 #include "tools/capture/encoder.h"
 

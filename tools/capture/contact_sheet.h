@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/offline_show.h"
+#include "show/offline_show.h"
 
 struct SheetTile {
     int64_t frame;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/platform/platform.h"
+#include "platform/platform.h"
 #include "tools/capture/capture.h"
 #include "tools/capture/encoder.h"
 #include "tools/capture/options.h"

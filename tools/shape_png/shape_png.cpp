@@ -18,7 +18,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "render/png.h"
 #include "shapes/scene_objects.h"
 #include "timeline/animators.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/platform/player_state.h"
+#include "audio/player_state.h"
 
 namespace playback {
 

@@ -1,12 +1,12 @@
-#include "app/offline_show.h"
+#include "show/offline_show.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "app/config.h"
-#include "app/globals.h"
-#include "app/platform/platform.h"
-#include "app/platform/player.h"
+#include "core/config.h"
+#include "core/globals.h"
+#include "platform/platform.h"
+#include "audio/player.h"
 #include "render/draw.h"
 #include "render/frame.h"
 #include "render/textures.h"

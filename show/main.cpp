@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/config.h"
-#include "app/demo_main.h"
-#include "app/platform/platform.h"
+#include "core/config.h"
+#include "show/demo_main.h"
+#include "platform/platform.h"
 
 namespace {
 int writeAll(const std::string& text) {

@@ -3,7 +3,7 @@
 // an instrument sync reports the volume a note starts at when its cell has no
 // volume of its own. Every read is checked against the module's length; a
 // header that does not fit leaves its instrument silent (volume 0).
-#include "app/platform/player.h"
+#include "audio/player.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/platform/player_state.h"
+#include "audio/player_state.h"
 
 PlayerTestSeam playerTestSeam = {};
 

@@ -1,9 +1,9 @@
-#include "app/diagnostics.h"
+#include "core/diagnostics.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "app/platform/platform.h"
+#include "platform/platform.h"
 
 namespace {
 // Appends text, keeping the terminator inside the buffer.

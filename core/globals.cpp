@@ -1,4 +1,4 @@
-#include "app/globals.h"
+#include "core/globals.h"
 
 int screenWidth = 1280;
 int screenHeight = 960;

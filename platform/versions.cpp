@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "app/platform/platform.h"
+#include "platform/platform.h"
 
 const char* platformLibraryVersions() {
     static char text[160];

@@ -1,10 +1,10 @@
-#include "app/title.h"
+#include "show/title.h"
 
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 
-#include "app/globals.h"
+#include "core/globals.h"
 
 namespace {
 const char* const titleConsonants[11] = {"d", "g", "h", "j", "m", "n", "s", "sch", "v", "w", "z"};

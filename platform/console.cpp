@@ -1,5 +1,5 @@
 // Console lines and modal message boxes.
-#include "app/platform/platform.h"
+#include "platform/platform.h"
 
 #include <SDL.h>
 #include <unistd.h>

@@ -1,13 +1,13 @@
-#include "app/window.h"
+#include "show/window.h"
 
 #include <GL/gl.h>
 
 #include <cstdint>
 
-#include "app/demo_main.h"
-#include "app/diagnostics.h"
-#include "app/globals.h"
-#include "app/title.h"
+#include "show/demo_main.h"
+#include "core/diagnostics.h"
+#include "core/globals.h"
+#include "show/title.h"
 #include "render/draw.h"
 #include "render/frame.h"
 #include "render/textures.h"

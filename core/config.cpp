@@ -1,4 +1,4 @@
-#include "app/config.h"
+#include "core/config.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,8 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/diagnostics.h"
-#include "app/globals.h"
+#include "core/diagnostics.h"
+#include "core/globals.h"
 
 const char* const USAGE_TEXT =
     "usage: vortelan [/OPTION value]...\n"

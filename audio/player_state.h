@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/platform/player.h"
+#include "audio/player.h"
 
 namespace playback {
 using Clock = std::chrono::steady_clock;

@@ -1,7 +1,7 @@
 #pragma once
 // The one window the program draws into, its drawable and OpenGL context, and
 // the graphics set-up that every new context needs.
-#include "app/platform/platform.h"
+#include "platform/platform.h"
 
 constexpr const char* WINDOW_CLASS_NAME = "DEVURUZIDOZORADEVOZ";
 

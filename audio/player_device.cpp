@@ -3,7 +3,7 @@
 // the audible frame and fires the rows it passes.
 #include <algorithm>
 
-#include "app/platform/player_state.h"
+#include "audio/player_state.h"
 
 namespace playback {
 

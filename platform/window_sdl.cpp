@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/platform/platform.h"
+#include "platform/platform.h"
 
 int defWindowProcCalls = 0;
 

@@ -1,9 +1,9 @@
-#include "app/demo_main.h"
+#include "show/demo_main.h"
 
-#include "app/config.h"
-#include "app/diagnostics.h"
-#include "app/globals.h"
-#include "app/window.h"
+#include "core/config.h"
+#include "core/diagnostics.h"
+#include "core/globals.h"
+#include "show/window.h"
 #include "render/frame.h"
 #include "timeline/music.h"
 

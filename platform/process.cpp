@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "app/platform/platform.h"
+#include "platform/platform.h"
 
 namespace {
 volatile sig_atomic_t terminationSignal = 0;

@@ -3,7 +3,7 @@
 // show's frame loop, the window procedure and the fullscreen toggle.
 #include <cstdint>
 
-#include "app/platform/platform.h"
+#include "platform/platform.h"
 
 // Runs the whole program; the command line is one string of space-separated
 // tokens (empty: read vortelan.ini). Always returns 0.
