@@ -13,6 +13,7 @@ void callSync(Replay* r, int index, uint32_t data) {
     r->insideSync = true;
     s.proc(static_cast<uint32_t>(index + 1), data, s.user);
     r->insideSync = false;
+    if (r->observer) r->observer(r->audible, s.user, data);
 }
 
 void fireRow(Replay* r, const ReplayRow& row) {

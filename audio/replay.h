@@ -18,8 +18,13 @@ struct ReplaySync {
     uint32_t user;
 };
 
+// Told of every sync fired, after its procedure: the frame of its row (or the
+// end), the user value and the data. For logs; null for none.
+using ReplayObserver = void (*)(int64_t frame, uint32_t user, uint32_t data);
+
 struct Replay {
     ReplayTable table;
+    ReplayObserver observer = nullptr;
     bool loaded = false;
     ReplaySync syncs[PLAYER_MAX_SYNCS];
     int syncCount = 0;
