@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/config.h"
+#include "core/ini.h"
 #include "core/globals.h"
 #include "tests/capture_fd.h"
 
