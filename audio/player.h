@@ -55,6 +55,8 @@ constexpr int PLAYER_MAX_SYNCS = 32;
 
 // The interface version; PLAYER_VERSION unless a test says otherwise.
 uint32_t playerGetVersion();
+// "libopenmpt x.y.z\n": the decoder in use, for --version. Needs no init.
+const char* playerLibraryVersion();
 // Opens the device (see above) at frequency Hz; flags are unused (0).
 // Non-zero on success; 0 for a device that cannot be opened, a frequency out
 // of 8000-192000, or when already initialised.

@@ -2,7 +2,7 @@
 // The module player's shared state, for its three parts: the song engine
 // (player_engine.cpp: rendering and exact row onsets, and the syncs they fire),
 // the real-time thread (player_device.cpp) and the calls the music set-up makes
-// (player.cpp). Nothing outside app/platform/player*.cpp includes this.
+// (player_api.cpp). Nothing outside audio/player_*.cpp includes this.
 #include <SDL.h>
 #include <libopenmpt/libopenmpt.h>
 

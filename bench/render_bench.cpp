@@ -55,10 +55,10 @@ void BM_AdaptiveFrame(benchmark::State& state) {
 BENCHMARK(BM_AdaptiveFrame)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // The same frames with drawing that does nothing: the renderer's own share.
-void nothing(GLfloat, GLfloat) {}
-void nothingI(GLint, GLint) {}
-void nothing3(GLfloat, GLfloat, GLfloat) {}
-void nothingClear(GLbitfield) {}
+void nothing(float, float) {}
+void nothingI(int, int) {}
+void nothing3(float, float, float) {}
+void nothingClear(DrawBits) {}
 const DrawApi sweepOnly = [] {
     DrawApi api = softDrawApi;
     api.vertex2f = nothing;
@@ -148,7 +148,7 @@ void perPixel(benchmark::State& state) {
 // textured, blended quad over the window).
 void flatWindowQuad() {
     draw->color3f(0.25f, 0.5f, 0.75f);
-    draw->begin(GL_QUADS);
+    draw->begin(DRAW_QUADS);
     draw->vertex2i(0, 0);
     draw->vertex2i(screenWidth, 0);
     draw->vertex2i(screenWidth, screenHeight);
@@ -177,7 +177,7 @@ void BM_FlatQuads(benchmark::State& state) {
     setup(&fb);
     int size = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        draw->begin(GL_QUADS);
+        draw->begin(DRAW_QUADS);
         for (int y = 0; y < screenHeight; y += size) {
             for (int x = 0; x < screenWidth; x += size) {
                 draw->color3f(static_cast<float>(x) / screenWidth, static_cast<float>(y) / screenHeight, 0.5f);
@@ -228,7 +228,7 @@ BENCHMARK(BM_OverlayFrame)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Rep
 
 // One vertex through the interface table against a direct call of the same
 // empty function: the table's own cost per vertex.
-void __attribute__((noinline)) nullVertex(GLfloat, GLfloat) { benchmark::ClobberMemory(); }
+void __attribute__((noinline)) nullVertex(float, float) { benchmark::ClobberMemory(); }
 const DrawApi nullApi = [] {
     DrawApi api = softDrawApi;
     api.vertex2f = nullVertex;

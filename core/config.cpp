@@ -1,3 +1,4 @@
+// The options of the command line and the screen geometry derived from them.
 #include "core/config.h"
 
 #include <algorithm>
@@ -5,11 +6,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "core/diagnostics.h"
 #include "core/globals.h"
@@ -133,79 +129,5 @@ void splitCommandLine(const char* commandLine) {
         }
     }
     copy[n] = '\0';
-    parseOptions(count, tokens);
-}
-
-void loadIniFile(const char* fileName) {
-    // Opened without blocking, and only a regular file is read: a FIFO of that
-    // name would wait for a writer forever, and a directory, device or socket
-    // has no settings to give. All of them count as missing.
-    int file = open(fileName, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    struct stat info;
-    if (file >= 0 && (fstat(file, &info) != 0 || !S_ISREG(info.st_mode))) {
-        close(file);
-        file = -1;
-    }
-    if (file < 0) {
-        consolePrint("file `%s` is missing..", fileName);
-        parseOptions(0, nullptr);
-        return;
-    }
-
-    static char store[INI_STORE_CAPACITY];
-    static const char* tokens[TOKEN_LIMIT];
-    int storeUsed = 0;
-    int count = 0;
-    char line[INI_LINE_LIMIT + 1];
-    int length = 0;
-
-    auto endLine = [&]() {
-        if (length > 0 && line[0] == '#') length = 0;
-        for (int p = 1; p <= length - 2; ++p) {
-            if (line[p] != '=') continue;
-            int keyLength = p;
-            int valueLength = length - p - 1;
-            // "/" + key + terminator + value + terminator; a pair that does not fit
-            // in the store or the list is left out.
-            int need = keyLength + valueLength + 3;
-            if (storeUsed + need <= INI_STORE_CAPACITY && count + 2 <= TOKEN_LIMIT) {
-                char* key = store + storeUsed;
-                key[0] = '/';
-                std::memcpy(key + 1, line, static_cast<size_t>(keyLength));
-                key[keyLength + 1] = '\0';
-                char* value = key + keyLength + 2;
-                std::memcpy(value, line + p + 1, static_cast<size_t>(valueLength));
-                value[valueLength] = '\0';
-                tokens[count++] = key;
-                tokens[count++] = value;
-                storeUsed += need;
-            }
-            break;
-        }
-        length = 0;
-    };
-
-    // At most 256 bytes of tokens can be kept, so a huge file is not worth
-    // reading to its end: what lies past the limit is ignored like any other
-    // excess, and the limit ends the last line as the end of a file would.
-    char chunk[4096];
-    int total = 0;
-    while (total < INI_READ_LIMIT) {
-        ssize_t n = read(file, chunk, std::min<size_t>(sizeof chunk, size_t(INI_READ_LIMIT - total)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;  // the end, or a file that cannot be read further
-        total += static_cast<int>(n);
-        for (ssize_t i = 0; i < n; ++i) {
-            char b = chunk[i];
-            if (b == '\n' || b == '\r') {
-                endLine();
-                continue;
-            }
-            // A line holds at most INI_LINE_LIMIT characters; the rest of it is dropped.
-            if (b != '\t' && b != ' ' && length < INI_LINE_LIMIT) line[length++] = b;
-        }
-    }
-    endLine();  // a last line without a line break
-    close(file);
     parseOptions(count, tokens);
 }

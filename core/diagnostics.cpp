@@ -1,11 +1,28 @@
+// The small formatter, the console lines and the messages.
 #include "core/diagnostics.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-
-#include "platform/platform.h"
+#include <string>
 
 namespace {
+MessageSink messageSink = messageToStderr;
+
+// write(2) until all is written or the descriptor fails; the count written.
+size_t writeAll(int fd, const char* text, size_t length) {
+    size_t done = 0;
+    while (done < length) {
+        ssize_t n = write(fd, text + done, length - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
 // Appends text, keeping the terminator inside the buffer.
 void append(char* out, size_t capacity, int* length, const char* text) {
     size_t room = capacity - 1 - static_cast<size_t>(*length);
@@ -79,7 +96,7 @@ void showMessage(const char* format, ...) {
     va_start(args, format);
     formatMessage(text, sizeof text, format, args);
     va_end(args);
-    platformMessageBox(text, "please note");
+    messageSink(text, "please note");
 }
 
 int consolePrint(const char* format, ...) {
@@ -88,5 +105,19 @@ int consolePrint(const char* format, ...) {
     va_start(args, format);
     int length = formatMessage(text, sizeof text, format, args);
     va_end(args);
-    return platformConsoleWrite(text, length);
+    return consoleWrite(text, length);
+}
+
+void setMessageSink(MessageSink sink) { messageSink = sink ? sink : messageToStderr; }
+
+void messageToStderr(const char* text, const char* caption) {
+    // One write, so the message is not interleaved with other output.
+    std::string line = std::string(caption) + ": " + text + "\n";
+    writeAll(STDERR_FILENO, line.data(), line.size());
+}
+
+int consoleWrite(const char* text, int length) {
+    if (length <= 0) return length;
+    size_t done = writeAll(STDOUT_FILENO, text, static_cast<size_t>(length));
+    return done > 0 ? static_cast<int>(done) : length;
 }

@@ -12,7 +12,17 @@ constexpr size_t MESSAGE_CAPACITY = 256;  // 255 characters and a terminator
 // returns the composed length. Longer texts are cut off.
 int formatMessage(char* out, size_t capacity, const char* format, va_list args);
 
-// A modal box, caption "please note", error icon.
+// A message the user must see, caption "please note": a modal box in the demo,
+// standard error elsewhere.
 void showMessage(const char* format, ...);
 // Writes the composed text by length, with no terminator or added line break.
 int consolePrint(const char* format, ...);
+
+// Where showMessage's text goes. Until a platform layer installs its own (the
+// demo's modal box), messageToStderr: "caption: text" and a line break, in one write.
+using MessageSink = void (*)(const char* text, const char* caption);
+void setMessageSink(MessageSink sink);
+void messageToStderr(const char* text, const char* caption);
+// Writes exactly length bytes to standard output, unbuffered, so lines appear
+// in the order they are made, also when standard output is a pipe.
+int consoleWrite(const char* text, int length);

@@ -1,3 +1,4 @@
+// The one global state, with the values it has at program load.
 #include "core/globals.h"
 
 int screenWidth = 1280;

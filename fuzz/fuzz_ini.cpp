@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/config.h"
+#include "core/ini.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // counts processor time, which stands still while the loop waits in the buffer
 // swap; a boot-time counter would cost frameTime its float precision after days
 // of uptime. Both are avoided by counting from a steady origin taken at load.
-#include "platform/platform.h"
+#include "platform/clock.h"
 
 #include <chrono>
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/window.h"
 
 int defWindowProcCalls = 0;
 

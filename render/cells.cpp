@@ -1,10 +1,11 @@
+// Adaptive cells: flat, empty or split into quadrants, and the ink colour bands.
 #include "render/cells.h"
 
 #include <cstdint>
 
 #include "core/globals.h"
 #include "render/draw.h"
-#include "render/frame.h"
+#include "render/frame_state.h"
 
 namespace {
 void emptyColor() { draw->color3f(emptyCellColor[0], emptyCellColor[1], emptyCellColor[2]); }

@@ -1,33 +1,58 @@
 #pragma once
 // The narrow drawing interface: the few OpenGL 1.1 calls that the renderer and
-// the overlays make, as a table of function pointers. The OpenGL table points
-// straight at the GL entry points, so drawing through it costs what calling GL
-// costs; the software framebuffer (render/soft_draw.h) implements the same
-// calls with GL's rasterisation rules, for tests, tools and headless capture.
-#include <GL/gl.h>
+// the overlays make, as a table of function pointers. It speaks GL's own types
+// and values without including GL, so the renderer builds where there is no GL;
+// the OpenGL table (draw_gl.cpp) points straight at the GL entry points, so
+// drawing through it costs what calling GL costs. The software framebuffer
+// (render/soft_draw.h) implements the same calls with GL's rasterisation rules,
+// for tests, tools, the capture and the browser.
+
+// GL's scalar types as this platform's GL defines them (draw_gl.cpp checks).
+using DrawEnum = unsigned;  // DrawEnum
+using DrawBits = unsigned;  // DrawBits
+
+// GL's values for the names the drawing uses.
+constexpr DrawEnum DRAW_QUADS = 0x0007;
+constexpr DrawBits DRAW_DEPTH_BUFFER_BIT = 0x0100;
+constexpr DrawBits DRAW_COLOR_BUFFER_BIT = 0x4000;
+constexpr DrawEnum DRAW_ZERO = 0;
+constexpr DrawEnum DRAW_ONE = 1;
+constexpr DrawEnum DRAW_SRC_ALPHA = 0x0302;
+constexpr DrawEnum DRAW_ONE_MINUS_SRC_ALPHA = 0x0303;
+constexpr DrawEnum DRAW_BLEND = 0x0BE2;
+constexpr DrawEnum DRAW_TEXTURE_2D = 0x0DE1;
+constexpr DrawEnum DRAW_UNSIGNED_BYTE = 0x1401;
+constexpr DrawEnum DRAW_RGBA = 0x1908;
+constexpr DrawEnum DRAW_NEAREST = 0x2600;
+constexpr DrawEnum DRAW_TEXTURE_MAG_FILTER = 0x2800;
+constexpr DrawEnum DRAW_TEXTURE_MIN_FILTER = 0x2801;
+constexpr DrawEnum DRAW_TEXTURE_WRAP_S = 0x2802;
+constexpr DrawEnum DRAW_TEXTURE_WRAP_T = 0x2803;
+constexpr DrawEnum DRAW_CLAMP = 0x2900;
+constexpr DrawEnum DRAW_REPEAT = 0x2901;
 
 struct DrawApi {
     // Viewport and the pixel-exact projection: origin top-left, y downward,
     // one unit per pixel; culling and depth test off.
-    void (*setupView)(GLint width, GLint height);
-    void (*clearColor)(GLclampf r, GLclampf g, GLclampf b, GLclampf a);
-    void (*clear)(GLbitfield mask);
-    void (*begin)(GLenum mode);  // GL_QUADS
+    void (*setupView)(int width, int height);
+    void (*clearColor)(float r, float g, float b, float a);
+    void (*clear)(DrawBits mask);
+    void (*begin)(DrawEnum mode);  // DRAW_QUADS
     void (*end)();
-    void (*color3f)(GLfloat r, GLfloat g, GLfloat b);
-    void (*color3b)(GLbyte r, GLbyte g, GLbyte b);
-    void (*vertex2i)(GLint x, GLint y);
-    void (*vertex2f)(GLfloat x, GLfloat y);
-    void (*texCoord2f)(GLfloat s, GLfloat t);
-    void (*texCoord2i)(GLint s, GLint t);
-    void (*enable)(GLenum cap);   // GL_TEXTURE_2D, GL_BLEND
-    void (*disable)(GLenum cap);
-    void (*blendFunc)(GLenum src, GLenum dst);
-    void (*genTextures)(GLsizei n, GLuint* names);
-    void (*bindTexture)(GLenum target, GLuint name);
-    void (*texParameteri)(GLenum target, GLenum name, GLint value);
-    void (*texImage2D)(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
-                       GLint border, GLenum format, GLenum type, const GLvoid* pixels);
+    void (*color3f)(float r, float g, float b);
+    void (*color3b)(signed char r, signed char g, signed char b);
+    void (*vertex2i)(int x, int y);
+    void (*vertex2f)(float x, float y);
+    void (*texCoord2f)(float s, float t);
+    void (*texCoord2i)(int s, int t);
+    void (*enable)(DrawEnum cap);  // DRAW_TEXTURE_2D, DRAW_BLEND
+    void (*disable)(DrawEnum cap);
+    void (*blendFunc)(DrawEnum src, DrawEnum dst);
+    void (*genTextures)(int n, unsigned* names);
+    void (*bindTexture)(DrawEnum target, unsigned name);
+    void (*texParameteri)(DrawEnum target, DrawEnum name, int value);
+    void (*texImage2D)(DrawEnum target, int level, int internalFormat, int width, int height, int border,
+                       DrawEnum format, DrawEnum type, const void* pixels);
 };
 
 extern const DrawApi glDrawApi;

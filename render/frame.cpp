@@ -1,18 +1,15 @@
+// One frame: the timeline advanced, the blocks swept with shared edges, the overlays.
 #include "render/frame.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/clock.h"
 #include "render/cells.h"
 #include "render/draw.h"
 #include "render/overlays.h"
-#include "timeline/composition.h"
 #include "timeline/timeline.h"
 
-float frameSeconds = 0.0f;
-float emptyCellColor[3] = {1.0f, 0.98f, 0.96f};
-int (*frameScene)(float x, float y) = sampleScene;
 void (*frameTimeline)() = updateTimeline;
 
 namespace {
@@ -34,18 +31,6 @@ void allocateEdgeBuffers() {
         if (buffer->size() < entries) buffer->assign(entries, 0);
 }
 
-void sampleRow(int count, int* out, float x0, float y0, float x1, float) {
-    float step = (x1 - x0) / static_cast<float>(count);
-    float x = x0 + step;
-    for (int i = 1; i < count; ++i, x += step) out[i] = frameScene(x, y0);
-}
-
-void sampleColumn(int count, int* out, float x0, float y0, float, float y1) {
-    float step = (y1 - y0) / static_cast<float>(count);
-    float y = y0 + step;
-    for (int i = 1; i < count; ++i, y += step) out[i] = frameScene(x0, y);
-}
-
 void renderFrame() {
     frameSeconds = static_cast<float>(clockMillis() * 0.001);
     // The empty cells take the polarity the previous frame left behind.
@@ -58,12 +43,12 @@ void renderFrame() {
 
     float grey = invertBlend(paperLevel);
     draw->clearColor(grey, grey, grey, 0.0f);
-    draw->clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    draw->clear(DRAW_COLOR_BUFFER_BIT | DRAW_DEPTH_BUFFER_BIT);
 
     allocateEdgeBuffers();  // only grows, and only when the grid has grown
     const int S = EDGE_SAMPLES;
     const float B = BLOCK_SIZE;
-    draw->begin(GL_QUADS);
+    draw->begin(DRAW_QUADS);
     for (int d = 0; d <= blocksAcross + blocksDown - 2; ++d) {
         bool odd = (d & 1) != 0;
         int* readRows = odd ? rowEdgesA.data() : rowEdgesB.data();

@@ -1,14 +1,15 @@
+// The warning picture's tiles, the block marker and the screen door.
 #include "render/overlays.h"
 
 #include "core/globals.h"
-#include "platform/platform.h"
+#include "platform/clock.h"
 #include "render/draw.h"
-#include "render/frame.h"
+#include "render/frame_state.h"
 #include "render/textures.h"
 
 namespace {
 void tile(int x0, int y0, int size, float s0, float t0, float s1, float t1, bool textured) {
-    draw->begin(GL_QUADS);
+    draw->begin(DRAW_QUADS);
     if (textured) draw->texCoord2f(s0, t0);
     draw->vertex2i(x0, y0);
     if (textured) draw->texCoord2f(s1, t0);
@@ -39,17 +40,17 @@ void drawWarningTiles() {
             if (inRows && m >= cx && m < cx + 8) {
                 float s0 = static_cast<float>(m - cx) * 0.125f;
                 draw->color3f(1.0f, 1.0f, 1.0f);
-                draw->enable(GL_TEXTURE_2D);
-                draw->bindTexture(GL_TEXTURE_2D, pictureTexture);
+                draw->enable(DRAW_TEXTURE_2D);
+                draw->bindTexture(DRAW_TEXTURE_2D, pictureTexture);
                 tile(64 * m, 64 * l, size, s0, t0, s0 + 0.125f, t0 + 0.125f, true);
-                draw->disable(GL_TEXTURE_2D);
+                draw->disable(DRAW_TEXTURE_2D);
             } else if (inRows && m >= cx + 8 && m < cx + 10) {
                 float s0 = static_cast<float>(m - cx - 8) * 0.5f;
                 draw->color3f(1.0f, 1.0f, 1.0f);
-                draw->enable(GL_TEXTURE_2D);
-                draw->bindTexture(GL_TEXTURE_2D, pictureSideTexture);
+                draw->enable(DRAW_TEXTURE_2D);
+                draw->bindTexture(DRAW_TEXTURE_2D, pictureSideTexture);
                 tile(64 * m, 64 * l, size, s0, t0, s0 + 0.5f, t0 + 0.125f, true);
-                draw->disable(GL_TEXTURE_2D);
+                draw->disable(DRAW_TEXTURE_2D);
             } else {
                 draw->color3b(0, 0, 0);
                 tile(64 * m, 64 * l, size, 0, 0, 0, 0, false);
@@ -78,7 +79,7 @@ void drawBlockMarker() {
 
     float g = invertBlend(paperLevel);  // the colour of the gaps between cells
     draw->color3f(g, g, g);
-    draw->begin(GL_QUADS);
+    draw->begin(DRAW_QUADS);
     draw->vertex2i(x + 32, y - 16);
     draw->vertex2i(x + 33, y - 16);
     draw->vertex2i(x + 33, y + 80);
@@ -94,12 +95,12 @@ void drawScreenDoor() {
     int nx = screenWidth / 256 + (screenWidth % 256 != 0 ? 1 : 0);
     int ny = screenHeight / 256 + (screenHeight % 256 != 0 ? 1 : 0);
     draw->color3f(1.0f, 1.0f, 1.0f);
-    draw->enable(GL_BLEND);
-    draw->blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    draw->enable(GL_TEXTURE_2D);
-    draw->bindTexture(GL_TEXTURE_2D, screenDoorTexture);
+    draw->enable(DRAW_BLEND);
+    draw->blendFunc(DRAW_SRC_ALPHA, DRAW_ONE_MINUS_SRC_ALPHA);
+    draw->enable(DRAW_TEXTURE_2D);
+    draw->bindTexture(DRAW_TEXTURE_2D, screenDoorTexture);
     // One texel per pixel, the pattern repeated across the window.
-    draw->begin(GL_QUADS);
+    draw->begin(DRAW_QUADS);
     draw->texCoord2i(0, 0);
     draw->vertex2i(0, 0);
     draw->texCoord2i(nx, 0);
@@ -109,6 +110,6 @@ void drawScreenDoor() {
     draw->texCoord2i(0, ny);
     draw->vertex2i(0, 256 * ny);
     draw->end();
-    draw->disable(GL_TEXTURE_2D);
-    draw->disable(GL_BLEND);
+    draw->disable(DRAW_TEXTURE_2D);
+    draw->disable(DRAW_BLEND);
 }

@@ -1,3 +1,4 @@
+// The PCX decoder for the warning picture's three embedded channels.
 #include "render/pcx.h"
 
 #include "core/diagnostics.h"

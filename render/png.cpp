@@ -1,3 +1,4 @@
+// PNG files written through libpng, for looking at frames and shapes.
 #include "render/png.h"
 
 #include <png.h>

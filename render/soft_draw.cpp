@@ -1,3 +1,4 @@
+// The software framebuffer: the drawing interface rasterised by GL's rules.
 #include "render/soft_draw.h"
 
 #include <algorithm>
@@ -10,7 +11,7 @@ namespace {
 struct Texture {
     int width = 0, height = 0;
     bool hasAlpha = false;
-    GLint wrapS = GL_REPEAT, wrapT = GL_REPEAT;
+    int wrapS = DRAW_REPEAT, wrapT = DRAW_REPEAT;
     std::vector<uint8_t> texels;  // RGBA
 };
 
@@ -36,8 +37,8 @@ struct SoftState {
     float color[3] = {1, 1, 1};
     float s = 0, t = 0;
     bool texturing = false, blending = false;
-    GLenum blendSrc = GL_ONE, blendDst = GL_ZERO;
-    GLuint bound = 0;
+    DrawEnum blendSrc = DRAW_ONE, blendDst = DRAW_ZERO;
+    unsigned bound = 0;
     std::vector<Texture> textures;  // name n is entry n - 1
     Vertex quad[4];
     float quadColor[3];
@@ -78,12 +79,12 @@ Texture* boundTexture() {
     return t->width > 0 ? t : nullptr;
 }
 
-int wrapIndex(float coordinate, int size, GLint wrap) {
+int wrapIndex(float coordinate, int size, int wrap) {
     // Far outside the texture a float has no texel precision left; the index is
     // held in int range (not a number counts as 0) so that it stays defined.
     float u = std::floor(coordinate * static_cast<float>(size));
     int i = u == u ? static_cast<int>(std::clamp(u, -1073741824.0f, 1073741824.0f)) : 0;
-    if (wrap == GL_REPEAT) {
+    if (wrap == DRAW_REPEAT) {
         i %= size;
         return i < 0 ? i + size : i;
     }
@@ -287,7 +288,7 @@ void flushQuad() {
     if (!tex && fillRectangle(S.quad, q.flat)) return;
     if (tex) {
         q.modulated = modulationTable(S.quadColor);
-        q.alphaBlend = tex->hasAlpha && S.blending && S.blendSrc == GL_SRC_ALPHA && S.blendDst == GL_ONE_MINUS_SRC_ALPHA;
+        q.alphaBlend = tex->hasAlpha && S.blending && S.blendSrc == DRAW_SRC_ALPHA && S.blendDst == DRAW_ONE_MINUS_SRC_ALPHA;
     }
     triangle(S.quad[0], S.quad[1], S.quad[2], q);
     triangle(S.quad[0], S.quad[2], S.quad[3], q);
@@ -302,71 +303,71 @@ void vertex(float x, float y) {
     }
 }
 
-void softSetupView(GLint, GLint) {}
-void softClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+void softSetupView(int, int) {}
+void softClearColor(float r, float g, float b, float a) {
     S.clear[0] = r;
     S.clear[1] = g;
     S.clear[2] = b;
     S.clear[3] = a;
 }
-void softClear(GLbitfield mask) {
-    if (!(mask & GL_COLOR_BUFFER_BIT) || !S.fb) return;
+void softClear(DrawBits mask) {
+    if (!(mask & DRAW_COLOR_BUFFER_BIT) || !S.fb) return;
     uint8_t c[4] = {colorToByte(S.clear[0]), colorToByte(S.clear[1]), colorToByte(S.clear[2]), 255};
     for (size_t i = 0; i < S.fb->pixels.size(); i += 4) std::memcpy(&S.fb->pixels[i], c, 4);
 }
-void softBegin(GLenum) { S.pending = 0; }
+void softBegin(DrawEnum) { S.pending = 0; }
 void softEnd() { S.pending = 0; }
-void softColor3f(GLfloat r, GLfloat g, GLfloat b) {
+void softColor3f(float r, float g, float b) {
     S.color[0] = r;
     S.color[1] = g;
     S.color[2] = b;
 }
-void softColor3b(GLbyte r, GLbyte g, GLbyte b) {
+void softColor3b(signed char r, signed char g, signed char b) {
     // Signed bytes map to (2c + 1) / 255, so 0 is not quite black.
     softColor3f((2.0f * r + 1.0f) * (1.0f / 255.0f), (2.0f * g + 1.0f) * (1.0f / 255.0f),
                 (2.0f * b + 1.0f) * (1.0f / 255.0f));
 }
-void softVertex2i(GLint x, GLint y) { vertex(static_cast<float>(x), static_cast<float>(y)); }
-void softVertex2f(GLfloat x, GLfloat y) { vertex(x, y); }
-void softTexCoord2f(GLfloat s, GLfloat t) {
+void softVertex2i(int x, int y) { vertex(static_cast<float>(x), static_cast<float>(y)); }
+void softVertex2f(float x, float y) { vertex(x, y); }
+void softTexCoord2f(float s, float t) {
     S.s = s;
     S.t = t;
 }
-void softTexCoord2i(GLint s, GLint t) { softTexCoord2f(static_cast<float>(s), static_cast<float>(t)); }
-void softEnable(GLenum cap) {
-    if (cap == GL_TEXTURE_2D) S.texturing = true;
-    if (cap == GL_BLEND) S.blending = true;
+void softTexCoord2i(int s, int t) { softTexCoord2f(static_cast<float>(s), static_cast<float>(t)); }
+void softEnable(DrawEnum cap) {
+    if (cap == DRAW_TEXTURE_2D) S.texturing = true;
+    if (cap == DRAW_BLEND) S.blending = true;
 }
-void softDisable(GLenum cap) {
-    if (cap == GL_TEXTURE_2D) S.texturing = false;
-    if (cap == GL_BLEND) S.blending = false;
+void softDisable(DrawEnum cap) {
+    if (cap == DRAW_TEXTURE_2D) S.texturing = false;
+    if (cap == DRAW_BLEND) S.blending = false;
 }
-void softBlendFunc(GLenum src, GLenum dst) {
+void softBlendFunc(DrawEnum src, DrawEnum dst) {
     S.blendSrc = src;
     S.blendDst = dst;
 }
-void softGenTextures(GLsizei n, GLuint* names) {
-    for (GLsizei i = 0; i < n; ++i) {
+void softGenTextures(int n, unsigned* names) {
+    for (int i = 0; i < n; ++i) {
         S.textures.emplace_back();
-        names[i] = static_cast<GLuint>(S.textures.size());
+        names[i] = static_cast<unsigned>(S.textures.size());
     }
 }
-void softBindTexture(GLenum, GLuint name) { S.bound = name; }
-void softTexParameteri(GLenum, GLenum name, GLint value) {
+void softBindTexture(DrawEnum, unsigned name) { S.bound = name; }
+void softTexParameteri(DrawEnum, DrawEnum name, int value) {
     if (S.bound == 0 || S.bound > S.textures.size()) return;
     Texture& t = S.textures[S.bound - 1];
-    if (name == GL_TEXTURE_WRAP_S) t.wrapS = value;
-    if (name == GL_TEXTURE_WRAP_T) t.wrapT = value;
+    if (name == DRAW_TEXTURE_WRAP_S) t.wrapS = value;
+    if (name == DRAW_TEXTURE_WRAP_T) t.wrapT = value;
     // Filtering is always nearest: the program asks for nothing else.
 }
-void softTexImage2D(GLenum, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint, GLenum format,
-                    GLenum type, const GLvoid* pixels) {
+void softTexImage2D(DrawEnum, int level, int internalFormat, int width, int height, int, DrawEnum format,
+                    DrawEnum type, const void* pixels) {
     if (level != 0 || S.bound == 0 || S.bound > S.textures.size() || width <= 0 || height <= 0) return;
-    if (format != GL_RGBA || type != GL_UNSIGNED_BYTE || !pixels) return;
+    if (format != DRAW_RGBA || type != DRAW_UNSIGNED_BYTE || !pixels) return;
     Texture& t = S.textures[S.bound - 1];
     t.width = width;
     t.height = height;
-    t.hasAlpha = internalFormat == 4 || internalFormat == GL_RGBA;
+    t.hasAlpha = internalFormat == 4 || internalFormat == DRAW_RGBA;
     const uint8_t* src = static_cast<const uint8_t*>(pixels);
     t.texels.assign(src, src + static_cast<size_t>(width) * height * 4);
 }

@@ -1,3 +1,4 @@
+// The warning picture merged and cut into textures, and the screen-door pattern.
 #include "render/textures.h"
 
 #include <cstring>
@@ -7,9 +8,9 @@
 #include "render/draw.h"
 #include "render/pcx.h"
 
-GLuint pictureTexture = 0;
-GLuint pictureSideTexture = 0;
-GLuint screenDoorTexture = 0;
+unsigned pictureTexture = 0;
+unsigned pictureSideTexture = 0;
+unsigned screenDoorTexture = 0;
 
 void fillPictureTexture(uint8_t* out, const uint8_t* staging, int firstColumn, int width) {
     const size_t rowBytes = static_cast<size_t>(width) * 4;
@@ -35,15 +36,15 @@ void fillScreenDoor(uint8_t* out) {
 }
 
 namespace {
-GLuint makeTexture(GLint wrap, GLint internalFormat, int width, int height, const uint8_t* pixels) {
-    GLuint name = 0;
+unsigned makeTexture(int wrap, int internalFormat, int width, int height, const uint8_t* pixels) {
+    unsigned name = 0;
     draw->genTextures(1, &name);
-    draw->bindTexture(GL_TEXTURE_2D, name);
-    draw->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    draw->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    draw->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
-    draw->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-    draw->texImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    draw->bindTexture(DRAW_TEXTURE_2D, name);
+    draw->texParameteri(DRAW_TEXTURE_2D, DRAW_TEXTURE_MAG_FILTER, DRAW_NEAREST);
+    draw->texParameteri(DRAW_TEXTURE_2D, DRAW_TEXTURE_MIN_FILTER, DRAW_NEAREST);
+    draw->texParameteri(DRAW_TEXTURE_2D, DRAW_TEXTURE_WRAP_S, wrap);
+    draw->texParameteri(DRAW_TEXTURE_2D, DRAW_TEXTURE_WRAP_T, wrap);
+    draw->texImage2D(DRAW_TEXTURE_2D, 0, internalFormat, width, height, 0, DRAW_RGBA, DRAW_UNSIGNED_BYTE, pixels);
     return name;
 }
 }  // namespace
@@ -60,9 +61,9 @@ void createTextures() {
     decodePcx(&image, warningPictureBlue, warningPictureBlueSize, 0, staging.size());
 
     fillPictureTexture(buffer.data(), staging.data(), 0, 512);
-    pictureTexture = makeTexture(GL_CLAMP, 3, 512, TEXTURE_ROWS, buffer.data());
+    pictureTexture = makeTexture(DRAW_CLAMP, 3, 512, TEXTURE_ROWS, buffer.data());
     fillPictureTexture(buffer.data(), staging.data(), 512, 128);
-    pictureSideTexture = makeTexture(GL_CLAMP, 3, 128, TEXTURE_ROWS, buffer.data());
+    pictureSideTexture = makeTexture(DRAW_CLAMP, 3, 128, TEXTURE_ROWS, buffer.data());
     fillScreenDoor(buffer.data());
-    screenDoorTexture = makeTexture(GL_REPEAT, 4, SCREEN_DOOR_SIZE, SCREEN_DOOR_SIZE, buffer.data());
+    screenDoorTexture = makeTexture(DRAW_REPEAT, 4, SCREEN_DOOR_SIZE, SCREEN_DOOR_SIZE, buffer.data());
 }

@@ -1,7 +1,6 @@
 #pragma once
 // The warning picture, merged from three single-channel images and cut into two
 // textures with power-of-two sides, and the procedural screen-door pattern.
-#include <GL/gl.h>
 
 #include <cstdint>
 
@@ -11,9 +10,9 @@ constexpr int STAGING_ROWS = 960;  // room for whatever a decoder writes past th
 constexpr int TEXTURE_ROWS = 512;  // the picture with 16 black rows above and below
 constexpr int SCREEN_DOOR_SIZE = 256;
 
-extern GLuint pictureTexture;      // 512 x 512: picture columns 0..511
-extern GLuint pictureSideTexture;  // 128 x 512: picture columns 512..639
-extern GLuint screenDoorTexture;   // 256 x 256 RGBA
+extern unsigned pictureTexture;      // 512 x 512: picture columns 0..511
+extern unsigned pictureSideTexture;  // 128 x 512: picture columns 512..639
+extern unsigned screenDoorTexture;   // 256 x 256 RGBA
 
 // Texture rows of `width` pixels from picture columns firstColumn.. of the RGBA
 // staging picture (PICTURE_WIDTH wide): row j is picture row j - 16, black where

@@ -1,3 +1,4 @@
+// Rectangles and triangles built from half-planes.
 #include "shapes/constructors.h"
 
 #include <cmath>

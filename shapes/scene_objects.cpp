@@ -1,3 +1,4 @@
+// Every scene object, built once at start-up and after each new window.
 #include "shapes/scene_objects.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// The shape tests: discs, half-planes, groups in their frames, the escape-time set.
 #include "shapes/shape.h"
 
 #include "core/globals.h"

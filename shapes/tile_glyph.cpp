@@ -1,3 +1,4 @@
+// The tile glyph map: lettering drawn by rules on a grid of tiles.
 #include "shapes/tile_glyph.h"
 
 #include <cmath>

@@ -1,55 +1,17 @@
+// The real-time program: start-up in its fixed order, the warning screen, the
+// frame loop and the orderly end.
 #include "show/demo_main.h"
 
 #include "core/config.h"
 #include "core/diagnostics.h"
+#include "core/ini.h"
 #include "core/globals.h"
-#include "show/window.h"
+#include "platform/clock.h"
+#include "platform/message_box.h"
+#include "platform/process.h"
 #include "render/frame.h"
+#include "show/window.h"
 #include "timeline/music.h"
-
-intptr_t windowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    switch (message) {
-        case WM_CLOSE:
-            platformPostQuitMessage();
-            return 0;
-        case WM_KEYUP:  // keys act when released
-            switch (wParam) {
-                case VK_ESCAPE: platformPostQuitMessage(); break;
-                case '1': detailStep = 1; break;
-                case '2': detailStep = 2; break;
-                case '3': detailStep = 4; break;
-                case '4': detailStep = 8; break;
-                case '5': detailStep = 16; break;
-                case '6': detailStep = 32; break;
-                case VK_F4: toggleFullscreen(0, 0); break;
-                default: break;
-            }
-            break;
-        case WM_LBUTTONDOWN: mouseHeld = 1; break;
-        case WM_LBUTTONUP: mouseHeld = 0; break;
-        default: break;
-    }
-    return platformDefWindowProc(window, message, wParam, lParam);
-}
-
-int toggleFullscreen(int skipDestroy, int skipCreate) {
-    consolePrint("<video setup=1>\n");
-    if (!skipDestroy) {
-        destroyDemoWindow();
-        fullscreen ^= 1;
-    }
-    if (!skipCreate) {
-        int result = createDemoWindow();
-        if (result != 0) {
-            showMessage("window creation failed \n exiting now %i", result);
-            platformPostQuitMessage();
-            return -2;
-        }
-        initGraphics();
-    }
-    consolePrint("</video>\n");
-    return 0;
-}
 
 namespace {
 // One pass of either loop: a message if one waits, else a frame. Returns false
@@ -68,6 +30,7 @@ bool pumpOrDraw(Message* msg) {
 
 int demoMain(const char* commandLine) {
     platformStartProcess(WINDOW_CLASS_NAME);
+    setMessageSink(platformMessageBox);
     platformShowCursor(false);
 
     if (commandLine[0] != '\0')

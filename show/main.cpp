@@ -7,7 +7,8 @@
 
 #include "core/config.h"
 #include "show/demo_main.h"
-#include "platform/platform.h"
+#include "audio/player.h"
+#include "platform/versions.h"
 
 namespace {
 int writeAll(const std::string& text) {
@@ -22,7 +23,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return writeAll(USAGE_TEXT);
         if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-V") == 0)
-            return writeAll(std::string("vortelan " VORTELAN_VERSION "\n") + platformLibraryVersions());
+            return writeAll(std::string("vortelan " VORTELAN_VERSION "\n") + platformLibraryVersions() +
+                            playerLibraryVersion());
     }
     std::string commandLine;
     for (int i = 1; i < argc; ++i) {

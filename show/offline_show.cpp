@@ -1,3 +1,4 @@
+// The show on an exact virtual clock, for the capture, its contact sheet and the tests.
 #include "show/offline_show.h"
 
 #include <algorithm>
@@ -5,13 +6,14 @@
 
 #include "core/config.h"
 #include "core/globals.h"
-#include "platform/platform.h"
+#include "platform/clock.h"
 #include "audio/player.h"
 #include "render/draw.h"
 #include "render/frame.h"
 #include "render/textures.h"
 #include "shapes/scene_objects.h"
 #include "shapes/tile_glyph.h"
+#include "timeline/animators.h"
 #include "timeline/composition.h"
 #include "timeline/music.h"
 #include "timeline/timeline.h"
@@ -95,6 +97,7 @@ bool openOfflineShow(OfflineShow* show, const OfflineClock& clock, int width, in
     detailStep = detail;
     fullscreen = 0;
     warningMillis = static_cast<uint32_t>(std::max<int64_t>(1, clock.warningSamples * 1000 / OFFLINE_RATE));
+    show->savedDraw = draw;
     useSoftFramebuffer(&show->fb, width, height);
     frameScene = sampleScene;
     frameTimeline = updateTimeline;
@@ -148,7 +151,7 @@ void stepOfflineShow(OfflineShow* show, int16_t* audio) {
 void closeOfflineShow(OfflineShow* show) {
     freeMusic();
     useRealClock();
-    if (show->drawing) draw = &glDrawApi;
+    if (show->drawing) draw = show->savedDraw;
 }
 
 bool planOfflineMusic(const OfflineClock& clock, int64_t limit, int untilOrder, bool needEnd, OfflineMusicPlan* plan) {

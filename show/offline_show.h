@@ -9,6 +9,7 @@
 // The one path for the capture, its contact sheet and the tests.
 #include <cstdint>
 
+#include "render/draw.h"
 #include "render/soft_draw.h"
 
 constexpr uint32_t OFFLINE_RATE = 44100;
@@ -38,6 +39,7 @@ struct OfflineShow {
     // What the last step showed.
     int order = -1;             // the order heard then; -1 on the warning screen
     bool pastEnd = false;       // the music had ended by then
+    const DrawApi* savedDraw = nullptr;  // where drawing went before; back there on close
 };
 
 // Sets up settings, textures, tile map, scene objects and the offline player

@@ -1,3 +1,4 @@
+// The random window title.
 #include "show/title.h"
 
 #include <cstdio>

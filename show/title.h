@@ -3,7 +3,7 @@
 // shared generator seeded from the calendar clock.
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "platform/window.h"
 
 constexpr int TITLE_CAPACITY = 256;  // the longest title has 112 characters
 

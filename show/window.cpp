@@ -1,18 +1,17 @@
+// The demo's window and OpenGL context, the graphics set-up every new context
+// needs, the window procedure and the fullscreen toggle.
 #include "show/window.h"
-
-#include <GL/gl.h>
 
 #include <cstdint>
 
-#include "show/demo_main.h"
 #include "core/diagnostics.h"
 #include "core/globals.h"
-#include "show/title.h"
 #include "render/draw.h"
 #include "render/frame.h"
 #include "render/textures.h"
 #include "shapes/scene_objects.h"
 #include "shapes/tile_glyph.h"
+#include "show/title.h"
 
 WindowHandle demoWindow = nullptr;
 DeviceContext demoDC = nullptr;
@@ -140,10 +139,54 @@ void initGraphics() {
     consolePrint("<openGL setup=1 >");
     makeContextCurrent();  // reported there; drawing goes on regardless
     draw->clearColor(0, 0, 0, 0);
-    draw->clear(GL_COLOR_BUFFER_BIT);
+    draw->clear(DRAW_COLOR_BUFFER_BIT);
     draw->setupView(screenWidth, screenHeight);
     consolePrint("</openGL>\n");
     createTextures();  // the old context took its textures with it
     buildTileMap();
     buildSceneObjects();
+}
+
+intptr_t windowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    switch (message) {
+        case WM_CLOSE:
+            platformPostQuitMessage();
+            return 0;
+        case WM_KEYUP:  // keys act when released
+            switch (wParam) {
+                case VK_ESCAPE: platformPostQuitMessage(); break;
+                case '1': detailStep = 1; break;
+                case '2': detailStep = 2; break;
+                case '3': detailStep = 4; break;
+                case '4': detailStep = 8; break;
+                case '5': detailStep = 16; break;
+                case '6': detailStep = 32; break;
+                case VK_F4: toggleFullscreen(0, 0); break;
+                default: break;
+            }
+            break;
+        case WM_LBUTTONDOWN: mouseHeld = 1; break;
+        case WM_LBUTTONUP: mouseHeld = 0; break;
+        default: break;
+    }
+    return platformDefWindowProc(window, message, wParam, lParam);
+}
+
+int toggleFullscreen(int skipDestroy, int skipCreate) {
+    consolePrint("<video setup=1>\n");
+    if (!skipDestroy) {
+        destroyDemoWindow();
+        fullscreen ^= 1;
+    }
+    if (!skipCreate) {
+        int result = createDemoWindow();
+        if (result != 0) {
+            showMessage("window creation failed \n exiting now %i", result);
+            platformPostQuitMessage();
+            return -2;
+        }
+        initGraphics();
+    }
+    consolePrint("</video>\n");
+    return 0;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The one window the program draws into, its drawable and OpenGL context, and
-// the graphics set-up that every new context needs.
-#include "platform/platform.h"
+// The one window the program draws into, its drawable and OpenGL context, the
+// graphics set-up that every new context needs, its window procedure and the
+// fullscreen toggle.
+#include "platform/window.h"
 
 constexpr const char* WINDOW_CLASS_NAME = "DEVURUZIDOZORADEVOZ";
 
@@ -15,3 +16,10 @@ int createDemoWindow();
 int destroyDemoWindow();  // always 0
 int makeContextCurrent(); // 0, or -1
 void initGraphics();
+
+// Keys act on release: Escape quits, 1..6 set the detail, F4 toggles
+// fullscreen; the left button sets mouseHeld; a close request quits.
+intptr_t windowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+// Destroys the window and makes one in the other mode, as the flags allow.
+// 0, or -2 when the new window cannot be made (a quit request is then posted).
+int toggleFullscreen(int skipDestroy, int skipCreate);

@@ -11,6 +11,7 @@
 
 #include "core/config.h"
 #include "core/globals.h"
+#include "core/ini.h"
 #include "tests/capture_fd.h"
 
 namespace {
@@ -40,6 +41,11 @@ void expectSettings(bool ini, const std::vector<std::pair<std::string, const cha
         if (ini) std::ofstream(file, std::ios::binary) << input;
         std::string shown = captureStderr([&] { ini ? loadIniFile(file.c_str()) : splitCommandLine(input.c_str()); });
         EXPECT_EQ(settings() + shown, expected) << (ini ? "file '" : "command line '") << input.substr(0, 60) << "'";
+        if (!ini) continue;
+        // The same text handed over in memory reads the same.
+        scramble();
+        shown = captureStderr([&] { loadIniText(input.data(), input.size()); });
+        EXPECT_EQ(settings() + shown, expected) << "text '" << input.substr(0, 60) << "'";
     }
     unlink(file.c_str());
 }

@@ -32,7 +32,7 @@ TEST_F(OverlayTest, WarningPictureOneTexelPerPixel) {
         warningMillis = warning;
         useScriptedClock(millis, 0);
         draw->clearColor(0.5f, 0.5f, 0.5f, 0);
-        draw->clear(GL_COLOR_BUFFER_BIT);
+        draw->clear(DRAW_COLOR_BUFFER_BIT);
         drawWarningTiles();
         for (int y = 0; y < screenHeight; ++y)
             for (int x = 0; x < screenWidth; ++x) {
@@ -81,7 +81,7 @@ TEST_F(OverlayTest, ScreenDoorOverTheWholeWindow) {
     useSoftFramebuffer(&fb, 769, 704);
     createTextures();
     draw->clearColor(1, 1, 1, 0);
-    draw->clear(GL_COLOR_BUFFER_BIT);
+    draw->clear(DRAW_COLOR_BUFFER_BIT);
     drawScreenDoor();
     for (int y = 0; y < 704; ++y)
         for (int x = 0; x < 769; ++x)

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "core/globals.h"
-#include "platform/platform.h"
+#include "platform/clock.h"
 #include "audio/player.h"
 #include "audio/player_state.h"
 #include "shapes/scene_objects.h"

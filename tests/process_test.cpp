@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "platform/process.h"
 
 TEST(Process, CatchesTerminationSignalsAndKeepsIgnoredOnesIgnored) {
     const int signals[] = {SIGINT, SIGTERM, SIGHUP};

@@ -1,6 +1,8 @@
 // The software framebuffer must give the same pixels as Mesa's OpenGL for every
 // kind of quad the program draws: swept frames at several details, the three
 // overlays on a clipped grid, and textured quads off the pixel grid.
+#include <GL/gl.h>
+
 #include <cstring>
 
 #include "core/config.h"
@@ -53,10 +55,10 @@ void drawFrame() {
         t[3] = (x + y) % 5 == 0 || (x * 3 + y) % 7 == 0 ? 0 : 255;
     }
     draw->clearColor(0.2f, 0.4f, 0.6f, 0.0f);
-    draw->clear(GL_COLOR_BUFFER_BIT);
+    draw->clear(DRAW_COLOR_BUFFER_BIT);
     // Flat stripes off the grid, with gaps, their corners given from each
     // corner in both turning senses.
-    draw->begin(GL_QUADS);
+    draw->begin(DRAW_QUADS);
     for (int i = 0; i < 16; ++i) {
         draw->color3f(i / 15.0f, 1.0f - i / 20.0f, (i % 3) * 0.5f);
         float x0 = i * 16.0f + (i % 3) * 0.45f, x1 = x0 + 12.6f, y0 = (i % 5) * 0.7f, y1 = 240.0f - (i % 4) * 2.45f;
@@ -72,21 +74,21 @@ void drawFrame() {
     for (const float* q : notRectangles)
         for (int k = 0; k < 8; k += 2) draw->vertex2f(q[k], q[k + 1]);
     draw->end();
-    draw->blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    draw->blendFunc(DRAW_SRC_ALPHA, DRAW_ONE_MINUS_SRC_ALPHA);
     for (auto [x0, y0, x1, y1, s0, t0, s1, t1, r, g, b, blend, clamp, mapping] : texturedCases) {
-        GLuint name;
+        unsigned name;
         draw->genTextures(1, &name);
-        draw->bindTexture(GL_TEXTURE_2D, name);
-        const GLint wrap = clamp ? GL_CLAMP : GL_REPEAT;
-        for (GLenum p : {GL_TEXTURE_MAG_FILTER, GL_TEXTURE_MIN_FILTER}) draw->texParameteri(GL_TEXTURE_2D, p, GL_NEAREST);
-        for (GLenum p : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T}) draw->texParameteri(GL_TEXTURE_2D, p, wrap);
-        draw->texImage2D(GL_TEXTURE_2D, 0, 4, 64, 64, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-        (blend ? draw->enable : draw->disable)(GL_BLEND);
-        draw->enable(GL_TEXTURE_2D);
+        draw->bindTexture(DRAW_TEXTURE_2D, name);
+        const int wrap = clamp ? DRAW_CLAMP : DRAW_REPEAT;
+        for (DrawEnum p : {DRAW_TEXTURE_MAG_FILTER, DRAW_TEXTURE_MIN_FILTER}) draw->texParameteri(DRAW_TEXTURE_2D, p, DRAW_NEAREST);
+        for (DrawEnum p : {DRAW_TEXTURE_WRAP_S, DRAW_TEXTURE_WRAP_T}) draw->texParameteri(DRAW_TEXTURE_2D, p, wrap);
+        draw->texImage2D(DRAW_TEXTURE_2D, 0, 4, 64, 64, 0, DRAW_RGBA, DRAW_UNSIGNED_BYTE, texels);
+        (blend ? draw->enable : draw->disable)(DRAW_BLEND);
+        draw->enable(DRAW_TEXTURE_2D);
         draw->color3f(r / 255.0f, g / 255.0f, b / 255.0f);
         const float shear = mapping == 2 ? 0.4f : 0.0f, s[4] = {s0, s1, s1 + shear, s0 + shear};
         const float t[4] = {t0, t0, t1, t1}, x[4] = {x0, x1, x1, x0}, y[4] = {y0, y0, y1, y1};
-        draw->begin(GL_QUADS);
+        draw->begin(DRAW_QUADS);
         for (int k = 0, m = mapping == 1; k < 4; ++k, m = (m + 1) % 4)
             draw->texCoord2f(s[m], t[m]), draw->vertex2f(x[k], y[k]);
         draw->end();
@@ -110,7 +112,7 @@ TEST_F(GlVersusSoft, SamePixels) {
         current = i < std::size(frames) ? frames[i] : nullptr;
         draw = &glDrawApi;
         drawFrame();
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, gl.data());  // rows bottom to top
+        glReadPixels(0, 0, width, height, DRAW_RGBA, DRAW_UNSIGNED_BYTE, gl.data());  // rows bottom to top
         platformSwapBuffers(demoDC);
         useSoftFramebuffer(&fb, width, height);
         createTextures();
@@ -129,17 +131,17 @@ TEST_F(GlVersusSoft, SamePixels) {
 // and nothing past the caller's buffer is read.
 TEST_F(GlVersusSoft, UnreadableUploadLeavesTheTextureEmpty) {
     const uint8_t bytes[2 * 2 * 3] = {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9};
-    const struct { GLenum format, type; const void* pixels; } uploads[] = {
-        {GL_RGB, GL_UNSIGNED_BYTE, bytes}, {GL_RGBA, GL_UNSIGNED_SHORT, bytes}, {GL_RGBA, GL_UNSIGNED_BYTE, nullptr}};
+    const struct { DrawEnum format, type; const void* pixels; } uploads[] = {
+        {GL_RGB, DRAW_UNSIGNED_BYTE, bytes}, {DRAW_RGBA, GL_UNSIGNED_SHORT, bytes}, {DRAW_RGBA, DRAW_UNSIGNED_BYTE, nullptr}};
     for (const auto& u : uploads) {
         grid(1, 1);
-        GLuint name;
+        unsigned name;
         draw->genTextures(1, &name);
-        draw->bindTexture(GL_TEXTURE_2D, name);
-        draw->texImage2D(GL_TEXTURE_2D, 0, 3, 2, 1, 0, u.format, u.type, u.pixels);
-        draw->enable(GL_TEXTURE_2D);
+        draw->bindTexture(DRAW_TEXTURE_2D, name);
+        draw->texImage2D(DRAW_TEXTURE_2D, 0, 3, 2, 1, 0, u.format, u.type, u.pixels);
+        draw->enable(DRAW_TEXTURE_2D);
         draw->color3f(1.0f, 0.0f, 0.0f);
-        draw->begin(GL_QUADS);
+        draw->begin(DRAW_QUADS);
         const float corners[] = {0, 0, 64, 0, 64, 64, 0, 64};
         for (int k = 0; k < 8; k += 2)
             draw->texCoord2f(corners[k] / 64, corners[k + 1] / 64), draw->vertex2f(corners[k], corners[k + 1]);

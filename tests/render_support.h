@@ -4,7 +4,7 @@
 // software framebuffer and logs the quads.
 #include <gtest/gtest.h>
 
-#include "platform/platform.h"
+#include "platform/clock.h"
 #include "render/frame.h"
 #include "render/soft_draw.h"
 #include "timeline/composition.h"

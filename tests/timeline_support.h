@@ -8,7 +8,7 @@
 #include <tuple>
 
 #include "core/globals.h"
-#include "platform/platform.h"
+#include "platform/clock.h"
 #include "shapes/scene_objects.h"
 #include "timeline/animators.h"
 #include "timeline/timeline.h"

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <utility>
 
-#include "show/demo_main.h"
+#include "show/window.h"
 #include "core/globals.h"
 #include "show/window.h"
 #include "tests/capture_fd.h"

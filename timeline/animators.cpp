@@ -1,3 +1,4 @@
+// The scene animators: how the scene objects move, turn, pulse and recolour.
 #include "timeline/animators.h"
 
 #include <cmath>
@@ -5,8 +6,9 @@
 #include "core/globals.h"
 #include "shapes/scene_objects.h"
 #include "shapes/shape.h"
-#include "timeline/timeline.h"
 
+float scenePulse = 0.0f;
+float scenePulseRate = 1.0f;
 int32_t freeDiscXor[4] = {0, 0, 0, 0};
 
 int32_t wrap13(double v) {

@@ -8,6 +8,11 @@
 // every input (values beyond any integer range are multiples of 8192).
 int32_t wrap13(double v);
 
+// The one-shot pulse the director raises when orders 5, 9, 19 and 20 are
+// first reached, and its decay per second; the animators follow it.
+extern float scenePulse;
+extern float scenePulseRate;
+
 // 1 where a moon of the free-disc scene is combined by XOR, 0 by OR (index 1..3).
 extern int32_t freeDiscXor[4];
 

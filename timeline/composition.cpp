@@ -1,3 +1,4 @@
+// The scene test: which objects make up the picture at this point of the show.
 #include "timeline/composition.h"
 
 #include "core/globals.h"

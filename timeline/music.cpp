@@ -1,3 +1,4 @@
+// The music's set-up: the module loaded, its syncs registered, the sync callback.
 #include "timeline/music.h"
 
 #include "core/diagnostics.h"

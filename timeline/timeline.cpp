@@ -1,14 +1,14 @@
+// The timeline director: the music's position, the pulses' decay, the colour state
+// and the animators of the current scene, once a frame.
 #include "timeline/timeline.h"
 
 #include "core/diagnostics.h"
 #include "core/globals.h"
-#include "platform/platform.h"
+#include "platform/clock.h"
 #include "audio/player.h"
 #include "shapes/scene_objects.h"
 #include "timeline/animators.h"
 
-float scenePulse = 0.0f;
-float scenePulseRate = 1.0f;
 int64_t previousCounter = 0;
 uint32_t (*timelinePosition)() = playerGetPosition;
 void (*timelineTrace)(TimelineStep) = nullptr;

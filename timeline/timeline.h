@@ -5,8 +5,6 @@
 // demoPhase and the sync channels.
 #include <cstdint>
 
-extern float scenePulse;      // one-shot pulse when orders 5, 9, 19, 20 are first reached
-extern float scenePulseRate;  // its decay per second
 extern int64_t previousCounter;
 
 void updateTimeline();

@@ -11,7 +11,7 @@
 #include <numeric>
 
 #include "show/offline_show.h"
-#include "platform/platform.h"
+#include "platform/clock.h"
 #include "audio/player.h"
 #include "assets/assets.h"
 #include "tools/capture/contact_sheet.h"
@@ -43,8 +43,10 @@ Outcome capture(const std::vector<std::string>& args, const Folder* out = nullpt
     std::string command = VORTELAN_CAPTURE_BINARY " --width 160 --height 120";
     for (const std::string& a : args) command += " '" + a + "'";
     command += " 2>" + logs / "err" + " >/dev/null";
+    // A shell starts a background job with SIGINT ignored, and an ignored signal
+    // stays ignored: the job gets the default back, as one typed at a terminal has.
     if (interrupt)
-        command += " & for i in $(seq 3000); do ls " + *out / ".v*" + " >/dev/null 2>&1 && break; sleep 0.01; done;" +
+        command = "env --default-signal=INT " + command + " & for i in $(seq 3000); do ls " + *out / ".v*" + " >/dev/null 2>&1 && break; sleep 0.01; done;" +
                    " sleep 0.3; kill -" + std::to_string(interrupt) + " $!; wait $!";
     return {WEXITSTATUS(std::system(command.c_str())), slurp(logs / "err")};
 }

@@ -1,3 +1,4 @@
+// The contact sheet: tiles chosen from the music plan, scaled, labelled, written as PNG.
 #include "tools/capture/contact_sheet.h"
 
 #include <algorithm>

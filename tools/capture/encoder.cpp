@@ -1,3 +1,4 @@
+// H.264 and AAC or FLAC through FFmpeg, and the RGBA to YUV conversion.
 #include "tools/capture/encoder.h"
 
 #include <algorithm>

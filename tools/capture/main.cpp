@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/platform.h"
+#include "audio/player.h"
+#include "platform/versions.h"
 #include "tools/capture/capture.h"
 #include "tools/capture/encoder.h"
 #include "tools/capture/options.h"
@@ -17,8 +18,8 @@ int main(int argc, char** argv) {
             return 0;
         case ParseResult::Version:
             // VORTELAN_VERSION is the project's version, set by the build.
-            std::printf("vortelan-capture %s\n%s%s", VORTELAN_VERSION, platformLibraryVersions(),
-                        encoderLibraryVersions());
+            std::printf("vortelan-capture %s\n%s%s%s", VORTELAN_VERSION, platformLibraryVersions(),
+                        playerLibraryVersion(), encoderLibraryVersions());
             return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
         case ParseResult::Usage:
             std::fprintf(stderr, "vortelan-capture: %s\n", error.c_str());

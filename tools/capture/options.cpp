@@ -1,3 +1,4 @@
+// The capture's command line, checked whole, and its --help text.
 #include "tools/capture/options.h"
 
 #include <cctype>

@@ -1,3 +1,4 @@
+// The warning picture set in type and split into its three channels.
 #include "tools/make_picture/picture.h"
 
 #include "tools/make_picture/text.h"

@@ -1,3 +1,4 @@
+// Text set in DejaVu through FreeType, for the generated pictures.
 #include "tools/make_picture/text.h"
 
 #include <algorithm>

@@ -1,39 +1,9 @@
 #pragma once
-// The platform layer: the few operating-system services the program needs,
-// standing in for the window, input, message box, console and clock calls of
-// the system the program was first written for. SDL2 provides the window, the
-// OpenGL context, input and message boxes; the clocks are monotonic.
-// Nothing outside app/platform/ includes SDL.
+// The window, its OpenGL context and input, through SDL2, in the shape of the
+// window-system calls the program was first written against: a class holding a
+// window procedure, a display-mode change, a drawable with a pixel format, a
+// context, and a message queue. Nothing outside platform/ includes SDL.
 #include <cstdint>
-
-// --- Clocks ------------------------------------------------------------------
-// Milliseconds since the process started (what the program calls clock()).
-uint32_t clockMillis();
-// High-resolution counter that starts near zero at process start, and its
-// ticks per second.
-int64_t performanceCounter();
-int64_t performanceFrequency();
-// Tests and the capture drive time themselves: while scripted, the clocks above
-// return these values.
-void useScriptedClock(uint32_t millis, int64_t counter);
-void useRealClock();
-
-// --- Process -----------------------------------------------------------------
-// First thing at start-up, before any thread exists: sets the environment the
-// window system reads (the window class) and catches SIGINT, SIGTERM and SIGHUP.
-void platformStartProcess(const char* windowClass);
-// True once one of those signals has arrived: the program ends at once.
-bool platformTerminationRequested();
-
-// --- Console and message boxes -------------------------------------------------
-// Writes exactly length bytes to standard output, unbuffered.
-int platformConsoleWrite(const char* text, int length);
-// A modal error box with the given caption; on standard error instead when no
-// display can show it or VORTELAN_MESSAGES=stderr is set.
-void platformMessageBox(const char* text, const char* caption);
-// "SDL x.y.z\nlibopenmpt x.y.z\n": the library versions loaded at run time.
-// Needs no initialised subsystem.
-const char* platformLibraryVersions();
 
 // --- Window messages -------------------------------------------------------------
 constexpr uint32_t WM_NULL = 0x0000;
