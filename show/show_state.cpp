@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/globals.h"
+#include "timeline/animators.h"
 #include "timeline/timeline.h"
 
 namespace {
@@ -18,12 +19,28 @@ std::string bits(float v) {
 }  // namespace
 
 std::string showStateText() {
-    std::string s = "phase " + std::to_string(currentDemoPhase()) + " order " + std::to_string(orderReached) +
-                    " channels";
-    for (int k = 0; k < SYNC_CHANNELS; ++k) s += " " + std::to_string(syncCount(k)) + "/" + bits(syncPulse(k));
-    s += " scene " + bits(scenePulse) + "/" + bits(scenePulseRate);
-    s += " colour " + bits(paperLevel) + " " + bits(inkSaturation) + " " + bits(polarity) + " " +
-         std::to_string(cellGap);
-    s += " counter " + std::to_string(previousCounter);
+    std::string s = "phase ";
+    s += std::to_string(currentDemoPhase());
+    s += " order ";
+    s += std::to_string(orderReached);
+    s += " channels";
+    for (int k = 0; k < SYNC_CHANNELS; ++k) {
+        s += ' ';
+        s += std::to_string(syncCount(k));
+        s += '/';
+        s += bits(syncPulse(k));
+    }
+    s += " scene ";
+    s += bits(scenePulse);
+    s += '/';
+    s += bits(scenePulseRate);
+    s += " colour ";
+    for (float v : {paperLevel, inkSaturation, polarity}) {
+        s += bits(v);
+        s += ' ';
+    }
+    s += std::to_string(cellGap);
+    s += " counter ";
+    s += std::to_string(previousCounter);
     return s;
 }
