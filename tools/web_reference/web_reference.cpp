@@ -10,7 +10,10 @@
 //   web_reference start QUERY       t=..: the capture frame the show starts on,
 //                                   the frame its music starts at, and the
 //                                   show's state after the frames before it
+//   web_reference bench QUERY       the time each frame of the show takes to
+//                                   draw at the query's size, for the benchmark
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,7 +33,7 @@ namespace {
 constexpr int64_t LONGEST_SECONDS = 24 * 3600;
 
 int usage() {
-    std::fprintf(stderr, "usage: web_reference stills QUERY FOLDER FRAME... | syncs | start QUERY\n");
+    std::fprintf(stderr, "usage: web_reference stills QUERY FOLDER FRAME... | syncs | start QUERY | bench QUERY\n");
     return 2;
 }
 
@@ -121,9 +124,36 @@ int start(const char* query) {
 }
 }  // namespace
 
+// The cost of the same frames natively: the whole show and 3 s of its ending
+// at the query's size and rate, every frame drawn, timed one by one.
+int bench(const char* query) {
+    PageQuery q = settings(query);
+    OfflineClock clock{q.fpsNum, q.fpsDen, pageWarningSamples(warningMillis)};
+    OfflineShow show;
+    if (!openOfflineShow(&show, clock, screenWidth, screenHeight, detailStep)) return 1;
+    std::vector<double> ms;
+    int64_t end = -1;
+    while (end < 0 || show.frame < end) {
+        auto t = std::chrono::steady_clock::now();
+        stepOfflineShow(&show, nullptr);
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count());
+        if (end < 0 && show.pastEnd) end = show.frame + 3 * q.fpsNum / q.fpsDen;
+    }
+    closeOfflineShow(&show);
+    std::vector<double> sorted = ms;
+    std::sort(sorted.begin(), sorted.end());
+    double sum = 0;
+    for (double v : ms) sum += v;
+    std::printf("native %dx%d: %zu frames, mean %.2f ms, median %.2f ms, 95%% %.2f ms, most %.2f ms\n", screenWidth,
+                screenHeight, ms.size(), sum / double(ms.size()), sorted[sorted.size() / 2],
+                sorted[sorted.size() * 95 / 100], sorted.back());
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc >= 5 && std::strcmp(argv[1], "stills") == 0) return stills(argv[2], argv[3], argc - 4, argv + 4);
     if (argc == 2 && std::strcmp(argv[1], "syncs") == 0) return syncs();
+    if (argc == 3 && std::strcmp(argv[1], "bench") == 0) return bench(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "start") == 0) return start(argv[2]);
     return usage();
 }
