@@ -238,6 +238,25 @@ try {
     const b = await state(page), wall1 = Date.now();
     const rate = (Number(field(b, 'audible')) - Number(field(a, 'audible'))) / ((wall1 - wall0) / 1000);
     check(Math.abs(rate - 44100) < 44100 * 0.1, 'the audible frame follows the sound in real time', `${rate} frames a second`);
+    // A hidden tab draws nothing; back in front, its first frame is where the
+    // sound is, and the syncs heard meanwhile fire on it (checked below).
+    const visible = '[document.visibilityState, window.vortelan.stats.frames, t_state()]';
+    const other = await browser.send('Target.createTarget', {url: 'about:blank'});
+    await browser.send('Target.activateTarget', {targetId: other.targetId});
+    await page.waitFor('document.visibilityState === "hidden"', 5000).catch(() => {});
+    await sleep(200);
+    const [, framesBefore, before] = await page.evaluate(visible);
+    await sleep(3000);
+    const [hidden, framesHidden] = await page.evaluate(visible);
+    await browser.send('Target.closeTarget', {targetId: other.targetId});
+    await page.send('Page.bringToFront');
+    await framesPass(page, 2);
+    const [, , after] = await page.evaluate(visible);
+    const jump = (Number(field(after, 'audible')) - Number(field(before, 'audible'))) / 44100;
+    check(hidden === 'hidden' && framesHidden - framesBefore <= 1 && jump > 2.5,
+          'a hidden tab stops drawing, and back in front the picture is where the sound is',
+          `${hidden}, ${framesHidden - framesBefore} frames while hidden, the sound ${jump.toFixed(2)} s on`);
+
     // Each sync fires on the first frame drawn once its frame is audible:
     // after the frame before asked for less, by the frame that asked for it.
     const log = await page.evaluate('t_syncs()');
