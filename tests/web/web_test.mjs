@@ -52,9 +52,14 @@ const PAGE_HELPERS = `
 const server = await serveFolder(site);
 let browser = await launchBrowser(['--window-size=800,600']);
 
-async function open(query, {helpers = true} = {}) {
+// A browser without WebGL: the page puts its frames up with putImageData.
+const NO_WEBGL = 'HTMLCanvasElement.prototype.getContext = ((get) => function (kind, o) {' +
+                 ' return kind === "webgl" ? null : get.call(this, kind, o); })(HTMLCanvasElement.prototype.getContext);';
+
+async function open(query, {helpers = true, before = ''} = {}) {
   const page = await browser.openPage();
   await page.send('Emulation.setDeviceMetricsOverride', {width: 800, height: 600, deviceScaleFactor: 1, mobile: false});
+  if (before) await page.send('Page.addScriptToEvaluateOnNewDocument', {source: before});
   await page.goto(server.url + query);
   await page.waitFor('document.body.dataset.state !== "loading"');
   if (helpers) await page.evaluate(PAGE_HELPERS);
@@ -125,9 +130,10 @@ try {
   ];
   for (const {query, frames} of stills) {
     native('stills', query, scratch, ...frames.map(([k]) => String(k)));
-    for (const [k, want, what] of frames) {
+    // The first frame of each also without WebGL.
+    for (const [k, want, what, before] of [...frames, [...frames[0], NO_WEBGL]]) {
       const expected = readFileSync(join(scratch, `${k}.rgba`));
-      const page = await open(`${query}&frame=${k}`);
+      const page = await open(`${query}&frame=${k}`, {before});
       const s = await state(page);
       check(await page.evaluate('document.body.dataset.state') === 'still' && want(s), `${what}: the still shows it`, s);
       const got = Buffer.from(await page.evaluate('t_b64(window.vortelan.still.rgba)'), 'base64');
@@ -139,8 +145,9 @@ try {
       let rgb = shown.length === expected.length;
       for (let i = 0; rgb && i < shown.length; i += 4)
         rgb = shown[i] === expected[i] && shown[i + 1] === expected[i + 1] && shown[i + 2] === expected[i + 2];
-      check(rgb && page.errors.length === 0, `${what}: the canvas shows the same colours, no console error`,
-            page.errors.join('\n'));
+      const presenter = await page.evaluate('window.vortelan.stats.presenter');
+      check(rgb && page.errors.length === 0 && presenter === (before ? '2d' : 'webgl'),
+            `${what}: the canvas (${presenter}) shows the same colours, no console error`, page.errors.join('\n'));
       await page.close();
     }
   }
