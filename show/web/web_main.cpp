@@ -279,6 +279,12 @@ EMSCRIPTEN_KEEPALIVE void webInput(int kind, int code) {
     }
 }
 
+// The page's canvas shows the framebuffer as it is, alpha and all, where
+// OpenGL's window showed only colour: every alpha becomes 255 first.
+EMSCRIPTEN_KEEPALIVE void webOpaque(uint8_t* pixels, int count) {
+    for (int i = 0; i < count; ++i) pixels[4 * i + 3] = 255;
+}
+
 EMSCRIPTEN_KEEPALIVE int webWidth() { return page.width; }
 EMSCRIPTEN_KEEPALIVE int webHeight() { return page.height; }
 
