@@ -186,6 +186,7 @@
     window.addEventListener('keydown', (e) => {
       knock();
       M._webInput(KEY_DOWN, 0);
+      if (e.repeat) return;  // a key held down toggles once
       if (e.key === 'F4' || ((e.key === 'f' || e.key === 'F') && !e.ctrlKey && !e.metaKey && !e.altKey)) {
         e.preventDefault();
         toggleFullscreen();
