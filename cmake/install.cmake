@@ -148,9 +148,21 @@ include(CPack)
 
 if(VORTELAN_INSTALL_TESTS)
   enable_testing()
-  foreach(check installed_tree deb_package)
+  # The installed tree and the packages of this build; installing the demo's
+  # package on this machine needs the packages (made by deb_package) and root.
+  foreach(check installed_tree deb_package deb_install)
     add_test(NAME install.${check}
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/install/${check}.sh ${CMAKE_BINARY_DIR})
     set_tests_properties(install.${check} PROPERTIES LABELS install TIMEOUT 600)
   endforeach()
+  set_tests_properties(install.deb_package PROPERTIES FIXTURES_SETUP debs)
+  set_tests_properties(install.deb_install PROPERTIES FIXTURES_REQUIRED debs SKIP_RETURN_CODE 77)
+  # The scripts of the two commands: the package sets, and demo.sh run from
+  # another folder (it builds build-demo first).
+  foreach(check deps_sets demo_script)
+    add_test(NAME install.${check}
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/install/${check}.sh ${CMAKE_SOURCE_DIR})
+    set_tests_properties(install.${check} PROPERTIES LABELS install TIMEOUT 600)
+  endforeach()
+  set_tests_properties(install.demo_script PROPERTIES TIMEOUT 1800)
 endif()
