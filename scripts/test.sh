@@ -100,7 +100,8 @@ stage() {
   current=""
 }
 
-stage deps "$root/scripts/install-deps.sh"
+# Every package any stage needs (the test set), only those that are missing.
+stage deps "$root/scripts/install-deps.sh" test
 for name in $stages; do
   case "$name" in
     unit) stage unit unit "$@" ;;
