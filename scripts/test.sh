@@ -80,16 +80,14 @@ install_stage() {
   (cd "$release" && ctest --output-on-failure -L install)
 }
 
-# The browser build, its native reference from the same build folder, and
-# Chromium to drive.
+# The browser build and its native reference from the same build folder, in
+# headless Chromium.
 web() {
   local site
   site="$("$root/scripts/web.sh" --build-only | tail -n 1)"
   local webbuild
   webbuild="$(dirname "$(dirname "$site")")"
   cmake --build "$webbuild" -j"$(nproc)" --target web_reference
-  dpkg-query -W -f='${Status}' chromium 2>/dev/null | grep -q "install ok installed" ||
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends chromium
   node "$root/tests/web/web_test.mjs" "$site" "$webbuild/tools/web_reference/web_reference"
 }
 
@@ -115,7 +113,8 @@ stage() {
   current=""
 }
 
-stage deps "$root/scripts/install-deps.sh"
+# Every package any stage needs (the test set), only those that are missing.
+stage deps "$root/scripts/install-deps.sh" test
 for name in $stages; do
   case "$name" in
     unit) stage unit unit "$@" ;;

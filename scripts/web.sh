@@ -13,20 +13,9 @@ case "${1:-}" in
   *) echo "usage: scripts/web.sh [--build-only]" >&2; exit 2 ;;
 esac
 
-"$root/scripts/install-deps.sh"
-# The browser build's own tools: emscripten (with its clang and node) and
-# ffmpeg for the music's Opus and Vorbis files.
-missing=()
-for p in emscripten nodejs ffmpeg; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+# What running needs, and the browser build's own tools: emscripten (with its
+# clang and node) and ffmpeg for the music's Opus and Vorbis files.
+VORTELAN_EXTRA_PACKAGES="emscripten nodejs ffmpeg ${VORTELAN_EXTRA_PACKAGES:-}" "$root/scripts/install-deps.sh" run
 # Debian's emscripten runs its tools with this node only where it finds
 # Debian's node modules.
 export NODE_PATH=/usr/share/nodejs

@@ -65,7 +65,8 @@ fi
 
 # --- Desktop entries -------------------------------------------------------------
 entries=("$prefix"/share/applications/*.desktop)
-[ -f "$prefix/share/applications/vortelan.desktop" ] || fail "share/applications/vortelan.desktop is missing"
+[ -f "$prefix/share/applications/org.example.vortelan.desktop" ] ||
+  fail "share/applications/org.example.vortelan.desktop is missing"
 for entry in "${entries[@]}"; do
   [ -f "$entry" ] || continue
   # Hints and warnings count too: the tool exits 0 on those.
