@@ -24,6 +24,8 @@ TEST(PageQuery, PairsSplitDecodeAndGoWhereTheyBelong) {
         {"detail=2", "detail=2\n", false, 0, 60, 1, PageMoment::None, 0, 1, 0},
         // %-decoding and '+' in names and values; a bad escape stands for itself.
         {"?De%74ail=%33&x=a+b&y=%zz&z=%4", "Detail=3\nx=a b\ny=%zz\nz=%4\n", false, 0, 60, 1, PageMoment::None, 0, 1, 0},
+        // An encoded line break ends the line, as in the file: a second pair.
+        {"?x=a%0Adetail=%2B%41", "x=a\ndetail=+A\n", false, 0, 60, 1, PageMoment::None, 0, 1, 0},
         // Empty pairs are skipped; a name alone is a line without '='.
         {"?&&width&=5&", "width\n=5\n", false, 0, 60, 1, PageMoment::None, 0, 1, 0},
         // The page's own names in any case, the last one counting; not for the INI reader.
