@@ -30,7 +30,9 @@ test_set=(
   clang libclang-rt-dev
   # install: the installed tree and the packages.
   python3 file man-db groff-base desktop-file-utils dpkg-dev binutils lintian appstream
-  # web: the packages of the browser build go here.
+  # web: emscripten (with its clang and node) builds the browser version;
+  # headless Chromium runs its checks.
+  emscripten nodejs chromium
 )
 
 usage() {

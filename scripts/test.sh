@@ -10,13 +10,15 @@
 #   long  termination signals, and the whole show with 50 fullscreen toggles,
 #         in a Release build;
 #   install  that Release build installed into a scratch folder and packaged
-#         as a .deb, with the checks of both (CTest label "install").
+#         as a .deb, with the checks of both (CTest label "install");
+#   web   the browser build (scripts/web.sh --build-only) in headless Chromium
+#         against the native program's frames and syncs (tests/web/).
 # VORTELAN_STAGES picks the stages: all by default, only "unit" when ctest
 # arguments are given.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${VORTELAN_TEST_BUILD:-$root/build-tests}"
-if [ $# -gt 0 ]; then default_stages="unit"; else default_stages="unit capture race fuzz long install"; fi
+if [ $# -gt 0 ]; then default_stages="unit"; else default_stages="unit capture race fuzz long install web"; fi
 stages="${VORTELAN_STAGES:-$default_stages}"
 
 export SDL_AUDIODRIVER=dummy
@@ -78,6 +80,17 @@ install_stage() {
   (cd "$release" && ctest --output-on-failure -L install)
 }
 
+# The browser build and its native reference from the same build folder, in
+# headless Chromium.
+web() {
+  local site
+  site="$("$root/scripts/web.sh" --build-only | tail -n 1)"
+  local webbuild
+  webbuild="$(dirname "$(dirname "$site")")"
+  cmake --build "$webbuild" -j"$(nproc)" --target web_reference
+  node "$root/tests/web/web_test.mjs" "$site" "$webbuild/tools/web_reference/web_reference"
+}
+
 times=()
 current=""
 began=0
@@ -105,7 +118,7 @@ stage deps "$root/scripts/install-deps.sh" test
 for name in $stages; do
   case "$name" in
     unit) stage unit unit "$@" ;;
-    capture | race | fuzz | long) stage "$name" "$name" ;;
+    capture | race | fuzz | long | web) stage "$name" "$name" ;;
     install) stage install install_stage ;;
     *) echo "unknown stage $name" >&2; exit 2 ;;
   esac

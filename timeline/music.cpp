@@ -30,9 +30,7 @@ int initMusic() {
 
 int loadMusicFrom(const unsigned char* data, unsigned size) {
     playerMusicLoad(1, data, 0, size, 0);
-    // The instruments the pictures follow; the sync id is the instrument.
-    static const uint32_t instruments[] = {1, 2, 3, 4, 5, 6, 8, 10, 11, 13};
-    for (uint32_t instrument : instruments)
+    for (uint32_t instrument : SYNC_INSTRUMENTS)
         playerSetSync(PLAYER_SYNC_INSTRUMENT, PLAYER_ANY_NOTE << 16 | instrument, syncCallback, instrument);
     playerSetSync(PLAYER_SYNC_END, 0, syncCallback, END_SYNC_ID);
     return 0;

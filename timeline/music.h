@@ -4,6 +4,9 @@
 #include <cstdint>
 
 constexpr uint32_t END_SYNC_ID = 255;  // user value of the end-of-music sync
+// The instruments the pictures follow, each with a sync of any note whose
+// user value (the sync id) is the instrument.
+constexpr uint32_t SYNC_INSTRUMENTS[] = {1, 2, 3, 4, 5, 6, 8, 10, 11, 13};
 
 // 0 when the player is ready (with sound, or silently on the no-output device),
 // -1 when it is not; failures are shown as messages.
