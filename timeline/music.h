@@ -10,7 +10,8 @@ constexpr uint32_t END_SYNC_ID = 255;  // user value of the end-of-music sync
 int initMusic();
 // Loads the embedded module and registers the eleven syncs; always 0.
 int loadMusic();
-// loadMusic for any module bytes: the same load and the same syncs.
+// loadMusic for any module bytes: the same load and the same syncs; 0, or -1
+// when the module does not load (and so has no syncs either).
 int loadMusicFrom(const unsigned char* data, unsigned size);
 // Plays the module once from the start.
 void startMusic();
