@@ -100,6 +100,22 @@ bool sendPendingSound(Encoder* e) {
     return send(e, e->sound, e->soundStream, e->soundFrame);
 }
 
+// The encoder's preferred sample format: its first. FFmpeg 7.1 asks for it
+// through avcodec_get_supported_config; the list in AVCodec goes away.
+AVSampleFormat firstSampleFormat(const AVCodecContext* c, const AVCodec* codec) {
+#if LIBAVCODEC_VERSION_INT >= AV_VERSION_INT(61, 13, 100)
+    const void* formats = nullptr;
+    int count = 0;
+    if (avcodec_get_supported_config(c, codec, AV_CODEC_CONFIG_SAMPLE_FORMAT, 0, &formats, &count) >= 0 && formats &&
+        count > 0)
+        return static_cast<const AVSampleFormat*>(formats)[0];
+    return AV_SAMPLE_FMT_S16;
+#else
+    (void)c;
+    return codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+#endif
+}
+
 bool openVideo(Encoder* e, const EncoderSettings& s) {
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
     if (!codec) return fail(e, "this FFmpeg has no libx264 encoder");
@@ -114,9 +130,11 @@ bool openVideo(Encoder* e, const EncoderSettings& s) {
     c->thread_count = 0;  // x264 picks its own threads
     tagColour(c);
     if (e->format->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    av_opt_set(c->priv_data, "preset", s.preset.c_str(), 0);
-    av_opt_set_double(c->priv_data, "crf", s.crf, 0);
-    int r = avcodec_open2(c, codec, nullptr);
+    int r = av_opt_set(c->priv_data, "preset", s.preset.c_str(), 0);
+    if (r < 0) return fail(e, libraryError(("the H.264 encoder refuses --preset " + s.preset).c_str(), r));
+    r = av_opt_set_double(c->priv_data, "crf", s.crf, 0);
+    if (r < 0) return fail(e, libraryError("the H.264 encoder refuses --crf", r));
+    r = avcodec_open2(c, codec, nullptr);
     if (r < 0) return fail(e, libraryError("the H.264 encoder cannot start", r));
     e->videoStream = avformat_new_stream(e->format, nullptr);
     if (!e->videoStream) return fail(e, "out of memory");
@@ -133,7 +151,7 @@ bool openSound(Encoder* e, const EncoderSettings& s) {
     AVCodecContext* c = e->sound = avcodec_alloc_context3(codec);
     if (!c) return fail(e, "out of memory");
     c->sample_rate = SOUND_RATE;
-    c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+    c->sample_fmt = firstSampleFormat(c, codec);
     av_channel_layout_default(&c->ch_layout, 2);
     c->time_base = AVRational{1, SOUND_RATE};
     if (id == AV_CODEC_ID_AAC) c->bit_rate = AAC_BITRATE;
@@ -192,8 +210,8 @@ Encoder* openEncoder(const char* path, const EncoderSettings& s, bool (*interrup
     if (ok) {
         AVDictionary* options = nullptr;
         // The index up front, so the file plays while it downloads.
-        if (s.container != Container::Mkv) av_dict_set(&options, "movflags", "+faststart", 0);
-        int r = avformat_write_header(e->format, &options);
+        int r = s.container != Container::Mkv ? av_dict_set(&options, "movflags", "+faststart", 0) : 0;
+        if (r >= 0) r = avformat_write_header(e->format, &options);
         av_dict_free(&options);
         ok = r >= 0 || fail(e, libraryError("writing the file failed", r));
     }

@@ -6,6 +6,11 @@
 
 enum class Container { None, Mp4, Mkv, Mov };
 
+// The largest numerator or denominator of a frame rate, near the 1001000 of
+// FFmpeg's own parser of rates: 24000/1001 and 120000/1001 fit, and the
+// encoder's and the containers' time bases hold it with room to spare.
+constexpr int64_t RATE_TERM_LIMIT = 1000000;
+
 // A moment of the show: seconds on the capture's clock (the warning screen
 // counts), the moment an order is first heard, or the end of the music.
 struct ShowMoment {
@@ -20,8 +25,10 @@ struct CaptureOptions {
     std::string contactSheet;  // --contact-sheet; empty: none
     int width = 1280;
     int height = 960;
-    int64_t fpsNum = 60;
+    int64_t fpsNum = 60;  // both at most RATE_TERM_LIMIT, so the encoder's time base holds them
     int64_t fpsDen = 1;
+    std::string fpsText;  // --fps as given
+    bool fpsApproximated = false;  // the rate given had larger terms; fpsNum / fpsDen is the nearest
     int detail = 1;            // 1..6 as on the demo's command line
     int64_t warningNum = 5, warningDen = 1;  // seconds
     int64_t tailNum = 6, tailDen = 1;

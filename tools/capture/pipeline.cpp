@@ -59,7 +59,8 @@ void renderThread(Run* r) {
         Stopwatch step;
         stepOfflineShow(&show, slot ? slot->sound.data() : nullptr);
         step.stop(&r->bench.render[show.order < 0 && !show.pastEnd ? 0 : orderReached == 16 ? 1 : 2]);
-        if (r->sheet) addToContactSheet(r->sheet, k, show.fb.pixels.data(), show.fb.width * 4);
+        if (r->sheet && !addToContactSheet(r->sheet, k, show.fb.pixels.data(), show.fb.width * 4))
+            error = "the contact sheet's thumbnails cannot be made";
         if (slot) {
             // The colour conversion is the encoder's side of the work: the
             // render thread is the one that cannot share its load.
