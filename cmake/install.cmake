@@ -88,6 +88,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libegl1")
 # cpack refuses to package a sanitizer or debug build (see the file).
 set(CPACK_VORTELAN_BUILD_TYPE "${CMAKE_BUILD_TYPE}")
 set(CPACK_VORTELAN_SANITIZE "${VORTELAN_SANITIZE}")
+set(CPACK_VORTELAN_TSAN "${VORTELAN_TSAN}")
+set(CPACK_VORTELAN_FUZZ "${VORTELAN_FUZZ}")
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/package_guard.cmake)
 include(CPack)
 
