@@ -16,7 +16,12 @@
 #include "platform/clock.h"
 #include "audio/player.h"
 #include "assets/assets.h"
+#include "tools/capture/colour.h"
 #include "tools/capture/contact_sheet.h"
+
+extern "C" {
+#include <libswscale/swscale.h>
+}
 
 namespace {
 constexpr int W = 160, H = 120;
@@ -153,11 +158,11 @@ int64_t firstFrameAt(int64_t sample, int64_t fpsNum, int64_t fpsDen = 1) {
 // --- Pictures -------------------------------------------------------------------------
 
 // Frames [from, to) of the show from the software framebuffer, RGBA, after a
-// one-second warning screen.
-Frames drawnFrames(int64_t fpsNum, int64_t fpsDen, int64_t from, int64_t to) {
+// one-second warning screen; 160 x 120 unless asked otherwise.
+Frames drawnFrames(int64_t fpsNum, int64_t fpsDen, int64_t from, int64_t to, int width = W, int height = H) {
     OfflineShow show;
     Frames frames;
-    EXPECT_TRUE(openOfflineShow(&show, OfflineClock{fpsNum, fpsDen, RATE}, W, H, 1));
+    EXPECT_TRUE(openOfflineShow(&show, OfflineClock{fpsNum, fpsDen, RATE}, width, height, 1));
     for (int64_t k = 0; k < to; ++k) {
         stepOfflineShow(&show, nullptr);
         EXPECT_TRUE(performanceCounter() == k * 1000000000 * fpsDen / fpsNum &&  // frame k shows time k / fps
@@ -339,6 +344,55 @@ TEST(CaptureFile, OrderRangeAndStreamLengths) {
     EXPECT_EQ(double(count * den) * timeBase, ticks * num) << "frames / fps is the video's length, to the tick";
     EXPECT_NEAR(soundSeconds, videoSeconds, double(den) / num);
     EXPECT_NEAR(double(file.sound.size() / 2) / RATE, videoSeconds, double(den) / num);
+}
+
+// The colour conversion against swscale's accurate path (bilinear from full
+// chroma, accurate rounding), whose filter it takes: on frames of the show and
+// on a picture of every colour, at a width that leaves ends to the plain code
+// (83 chroma positions), no sample is more than a level apart and most are
+// not apart at all; and grey stays neutral, on the limited range's steps.
+TEST(CaptureColour, WithinALevelOfSwscalesAccuratePath) {
+    constexpr int w = 166, h = 120;
+    Frames frames = drawnFrames(40, 1, 30, 100, w, h);
+    std::vector<uint8_t> colours(size_t(w) * h * 4), greys(size_t(w) * h * 4, 255);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* c = &colours[size_t(y * w + x) * 4];
+            c[0] = uint8_t(x * 255 / (w - 1)), c[1] = uint8_t(y * 255 / (h - 1)), c[2] = uint8_t((x * 7) ^ (y * 13));
+            std::fill_n(&greys[size_t(y * w + x) * 4], 3, uint8_t((x + y * w) % 256));
+        }
+    frames.push_back(colours);
+    frames.push_back(greys);
+    SwsContext* exact = sws_getContext(w, h, AV_PIX_FMT_RGBA, w, h, AV_PIX_FMT_YUV420P,
+                                       SWS_BILINEAR | SWS_FULL_CHR_H_INP | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+    ASSERT_GE(sws_setColorspaceDetails(exact, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16), 0);
+    ColourScratch scratch;
+    int worst = 0;
+    size_t apart = 0, samples = 0;
+    for (size_t f = 0; f < frames.size(); f += f < 70 ? 10 : 1) {
+        std::vector<uint8_t> ours(size_t(w) * h * 3 / 2), theirs(ours.size());
+        uint8_t* planes[2][3] = {{ours.data(), ours.data() + w * h, ours.data() + w * h * 5 / 4},
+                                 {theirs.data(), theirs.data() + w * h, theirs.data() + w * h * 5 / 4}};
+        rgbaToYuv420(frames[f].data(), w * 4, w, h, 0, h, YuvPicture{{planes[0][0], planes[0][1], planes[0][2]}, {w, w / 2, w / 2}},
+                     &scratch);
+        const uint8_t* src[1] = {frames[f].data()};
+        const int srcStride[1] = {w * 4}, dstStride[3] = {w, w / 2, w / 2};
+        ASSERT_EQ(sws_scale(exact, src, srcStride, 0, h, planes[1], dstStride), h);
+        for (size_t i = 0; i < ours.size(); ++i) {
+            worst = std::max(worst, std::abs(ours[i] - theirs[i]));
+            apart += ours[i] != theirs[i];
+        }
+        samples += ours.size();
+        if (&frames[f] != &frames.back()) continue;
+        for (int i = 0; i < w * h; ++i) {  // grey: no colour, and Y on 16 + 219/255 of each level
+            EXPECT_TRUE(ours[size_t(w * h + i / 4)] == 128 && ours[size_t(w * h * 5 / 4 + i / 4)] == 128 &&
+                        ours[size_t(i)] == int(16 + 219.0 * (i % 256) / 255 + 0.5)) << "grey " << i % 256;
+        }
+    }
+    sws_freeContext(exact);
+    EXPECT_LE(worst, 1);
+    EXPECT_LT(apart * 10, samples) << apart << " of " << samples << " samples apart";  // no shift of every sample
 }
 
 // From the music alone: every order from the one frame on which it is first

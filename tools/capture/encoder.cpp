@@ -1,4 +1,4 @@
-// H.264 and AAC or FLAC through FFmpeg, and the RGBA to YUV conversion.
+// H.264 and AAC or FLAC through FFmpeg, fed the pictures in YUV.
 #include "tools/capture/encoder.h"
 
 #include <algorithm>
@@ -6,13 +6,14 @@
 #include <cstring>
 #include <vector>
 
+#include "tools/capture/colour.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
 
 const char* encoderLibraryVersions() {
@@ -36,6 +37,7 @@ void tagColour(AVCodecContext* c) {
     c->colorspace = AVCOL_SPC_BT709;
     c->color_primaries = AVCOL_PRI_BT709;
     c->color_trc = AVCOL_TRC_BT709;
+    c->chroma_sample_location = AVCHROMA_LOC_CENTER;  // as the conversion places it
 }
 }  // namespace
 
@@ -57,8 +59,8 @@ struct Encoder {
 };
 
 struct PictureConverter {
-    SwsContext* sws = nullptr;
     int width = 0, height = 0;
+    ColourScratch scratch;
 };
 
 namespace {
@@ -243,24 +245,18 @@ PictureConverter* openConverter(int width, int height) {
     PictureConverter* c = new PictureConverter;
     c->width = width;
     c->height = height;
-    c->sws = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, AV_PIX_FMT_YUV420P,
-                            SWS_BILINEAR | SWS_FULL_CHR_H_INP | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
-    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
-    // Source full range, destination limited range, BT.709 both ways.
-    if (!c->sws || sws_setColorspaceDetails(c->sws, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16) < 0) closeConverter(&c);
     return c;
 }
 
 bool convertPicture(PictureConverter* c, const uint8_t* rgba, int stride, AVFrame* picture) {
     if (av_frame_make_writable(picture) < 0) return false;
-    const uint8_t* src[1] = {rgba};
-    const int strides[1] = {stride};
-    return sws_scale(c->sws, src, strides, 0, c->height, picture->data, picture->linesize) == c->height;
+    YuvPicture out{{picture->data[0], picture->data[1], picture->data[2]},
+                   {picture->linesize[0], picture->linesize[1], picture->linesize[2]}};
+    rgbaToYuv420(rgba, stride, c->width, c->height, 0, c->height, out, &c->scratch);
+    return true;
 }
 
 void closeConverter(PictureConverter** c) {
-    if (!*c) return;
-    sws_freeContext((*c)->sws);
     delete *c;
     *c = nullptr;
 }
