@@ -208,9 +208,10 @@ std::vector<std::string> listing(const Folder& folder) {
 // One line "vortelan-capture: ..." (two where a note comes before the
 // summary), status 2 for the command line, 1 for a failure and 128 + the
 // signal when interrupted, and nothing left behind: the folder as it was, but
-// for the one file a case writes, which FFmpeg must read. Odd targets stay as
-// they are, a symbolic link leads to the file written, a name of 254
-// characters has room for its temporary file. A capture started with SIGHUP
+// for the one file a case writes, which FFmpeg must read, encoded veryfast
+// (ultrafast with --fast). Odd targets stay as they are, a symbolic link leads
+// to the file written, a name of 254 characters has room for its temporary
+// file. A capture started with SIGHUP
 // ignored keeps it ignored; a second signal ends the run at once, still
 // removing the temporary file; a contact sheet that cannot be written takes
 // the finished video with it; a module that does not load fails the run.
@@ -229,8 +230,9 @@ TEST(CaptureCommandLine, RefusesWithOneLineAndLeavesNoFile) {
         int status;
         std::string says;
         Start start = {};
-        std::string writes = "";  // the file a case writes
+        std::string writes = "";    // the file a case writes
         size_t lines = 1;
+        std::string encoder = "";   // in that file, the settings x264 notes there
     } cases[] = {
         {{"--bogus", "-o", v}, 2, "unknown option '--bogus'"},
         {{"-o", v, "stray"}, 2, "unexpected argument 'stray'"},
@@ -257,8 +259,8 @@ TEST(CaptureCommandLine, RefusesWithOneLineAndLeavesNoFile) {
         {{"-o", out / "null.mp4"}, 1, "null.mp4' links to a device, not a regular file"},
         {{"-o", "/sys/v.mp4"}, 1, "cannot write in the folder '/sys'"},
         {{"-o", v, "--contact-sheet", "/sys/s.png"}, 1, "cannot write in the folder '/sys'"},
-        {{"--to", "0.1", "-o", out / "link.mkv"}, 0, "wrote " + out / "plain", {}, "plain"},
-        {{"--to", "0.1", "-o", out / longName}, 0, "wrote " + out / longName, {}, longName},
+        {{"--to", "0.1", "-o", out / "link.mkv"}, 0, "wrote " + out / "plain", {}, "plain", 1, "me=hex subme=2"},
+        {{"--fast", "--to", "0.1", "-o", out / longName}, 0, "wrote " + out / longName, {}, longName, 1, "me=dia subme=0"},
         {{"--fps", "23.976023976", "--to", "0.1", "-o", v}, 0, "--fps 23.976023976 is recorded as 24000/1001", {},
          "v.mp4", 2},
         {{"--fps", "1", "--to", "2", "-o", out / "v.mkv", "--contact-sheet", out / "s.png"}, 1,
@@ -282,6 +284,7 @@ TEST(CaptureCommandLine, RefusesWithOneLineAndLeavesNoFile) {
             EXPECT_EQ(o.err.compare(at, 18, "vortelan-capture: "), 0) << seen;
         if (!c.writes.empty()) {
             EXPECT_EQ(std::system(("ffprobe -v error '" + out / c.writes + "'").c_str()), 0) << seen;
+            EXPECT_NE(slurp(out / c.writes).find(c.encoder), std::string::npos) << "veryfast, or ultrafast with --fast\n" << seen;
             if (std::find(before.begin(), before.end(), c.writes + " file") == before.end())
                 std::filesystem::remove(out / c.writes);
         }
