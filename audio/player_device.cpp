@@ -2,10 +2,13 @@
 // keeps the song rendered ahead of it (or of a clock, with no output), follows
 // the audible frame and fires the rows it passes.
 #include <algorithm>
+#include <cstdio>
 
 #include "audio/player_state.h"
 
 namespace playback {
+
+int (*queueAudio)(SDL_AudioDeviceID device, const void* data, Uint32 bytes) = SDL_QueueAudio;
 
 bool openDevice(Player& p, int device, uint32_t frequency) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
@@ -46,19 +49,36 @@ void playbackThread() {
     Engine& e = p.engine;
     const bool withDevice = p.mode == Mode::Device;
     const double rate = p.rate;
-    int64_t queuedTotal = 0;  // frames handed to SDL
+    int64_t queuedTotal = 0;  // frames SDL took into its queue
     int64_t lastConsumed = 0;
     int64_t anchorFrame = 0;  // audible frame when SDL last took a buffer
     Clock::time_point anchorTime = Clock::now();
     int64_t lastAudible = 0;
     bool dry = false;
+    size_t held = 0;  // frames rendered into p.chunk that the device has not taken yet
+    bool refused = false;
+
+    // Renders the next chunk unless one is still held. False at the end of the song.
+    auto render = [&] {
+        if (held == 0) held = engineRender(e, p.chunk, CHUNK_FRAMES);
+        return held > 0;
+    };
+    // Hands the held chunk to SDL. A refusal (SDL out of memory) keeps it for
+    // the next pass and counts nothing, so the audible frame follows only what
+    // will sound and the song goes on whole; it is told once.
+    auto queue = [&] {
+        if (queueAudio(p.device, p.chunk, static_cast<uint32_t>(held * 4)) != 0) {
+            if (!refused) std::fprintf(stderr, "SDL_QueueAudio: %s; the music waits for the device\n", SDL_GetError());
+            refused = true;
+            return false;
+        }
+        queuedTotal += static_cast<int64_t>(held);
+        held = 0;
+        return true;
+    };
 
     if (withDevice) {
-        while (!e.finished && queuedTotal < AHEAD_FRAMES) {
-            size_t n = engineRender(e, p.chunk, CHUNK_FRAMES);
-            if (n == 0) break;
-            SDL_QueueAudio(p.device, p.chunk, static_cast<uint32_t>(n * 4));
-            queuedTotal += static_cast<int64_t>(n);
+        while (queuedTotal < AHEAD_FRAMES && render() && queue()) {
         }
         SDL_PauseAudioDevice(p.device, 0);
     }
@@ -102,14 +122,11 @@ void playbackThread() {
         p.audibleFrame.store(audible, std::memory_order_relaxed);
         fireDue(p, audible);
 
-        while (!e.finished && ahead < AHEAD_FRAMES) {
-            size_t n = engineRender(e, p.chunk, CHUNK_FRAMES);
-            if (n == 0) break;
-            if (withDevice) {
-                SDL_QueueAudio(p.device, p.chunk, static_cast<uint32_t>(n * 4));
-                queuedTotal += static_cast<int64_t>(n);
-            }
-            ahead += static_cast<int64_t>(n);
+        while (ahead < AHEAD_FRAMES && render()) {
+            const int64_t n = static_cast<int64_t>(held);
+            if (withDevice && !queue()) break;
+            held = 0;
+            ahead += n;
         }
 
         // Sleep until the next row is due, but wake at least every millisecond

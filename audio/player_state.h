@@ -142,6 +142,8 @@ size_t engineRender(Engine& e, int16_t* out, size_t frames);
 void fireDue(Player& p, int64_t audible);
 
 // --- Real time (player_device.cpp) -------------------------------------------------
+// SDL_QueueAudio, unless a test makes the device refuse.
+extern int (*queueAudio)(SDL_AudioDeviceID device, const void* data, Uint32 bytes);
 bool openDevice(Player& p, int device, uint32_t frequency);
 void playbackThread();
 void stopPlayback(Player& p);

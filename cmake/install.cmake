@@ -143,6 +143,8 @@ the same file, and it needs neither a display nor a sound card.")
 # cpack refuses to package a sanitizer or debug build (see the file).
 set(CPACK_VORTELAN_BUILD_TYPE "${CMAKE_BUILD_TYPE}")
 set(CPACK_VORTELAN_SANITIZE "${VORTELAN_SANITIZE}")
+set(CPACK_VORTELAN_TSAN "${VORTELAN_TSAN}")
+set(CPACK_VORTELAN_FUZZ "${VORTELAN_FUZZ}")
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/package_guard.cmake)
 include(CPack)
 

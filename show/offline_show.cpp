@@ -7,6 +7,7 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "platform/clock.h"
+#include "assets/assets.h"
 #include "audio/player.h"
 #include "render/draw.h"
 #include "render/frame.h"
@@ -41,9 +42,9 @@ bool startRun(OfflineShow* show, const OfflineClock& clock, bool drawing) {
     show->order = -1;
     show->pastEnd = false;
     demoPhase.store(-1, std::memory_order_relaxed);
-    if (!playerInit(PLAYER_DEVICE_OFFLINE, OFFLINE_RATE, 0)) return false;
-    loadMusic();
-    return true;
+    // The live show goes on without sound when the module does not load; a
+    // recording must not.
+    return playerInit(PLAYER_DEVICE_OFFLINE, OFFLINE_RATE, 0) && loadMusicFrom(musicModule, musicModuleSize) == 0;
 }
 
 // What the program does when the warning screen ends. The syncs of the first
@@ -154,7 +155,8 @@ void closeOfflineShow(OfflineShow* show) {
     if (show->drawing) draw = show->savedDraw;
 }
 
-bool planOfflineMusic(const OfflineClock& clock, int64_t limit, int untilOrder, bool needEnd, OfflineMusicPlan* plan) {
+bool planOfflineMusic(const OfflineClock& clock, int64_t limit, int untilOrder, bool needEnd, OfflineMusicPlan* plan,
+                      bool (*stop)()) {
     for (int64_t& f : plan->orderFrame) f = -1;
     plan->endFrame = -1;
     plan->endSample = -1;
@@ -163,7 +165,8 @@ bool planOfflineMusic(const OfflineClock& clock, int64_t limit, int untilOrder, 
         closeOfflineShow(&show);
         return false;
     }
-    while (show.frame < limit) {
+    bool stopped = false;
+    while (show.frame < limit && !(stopped = stop && stop())) {
         const int64_t k = show.frame;
         stepOfflineShow(&show, nullptr);
         if (show.pastEnd) {
@@ -180,5 +183,5 @@ bool planOfflineMusic(const OfflineClock& clock, int64_t limit, int untilOrder, 
         if (orderDone && endDone) break;
     }
     closeOfflineShow(&show);
-    return true;
+    return !stopped;
 }

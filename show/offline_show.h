@@ -43,8 +43,8 @@ struct OfflineShow {
 };
 
 // Sets up settings, textures, tile map, scene objects and the offline player
-// for a width x height picture. False when the player or the module cannot be
-// set up.
+// for a width x height picture. False when the player cannot be set up or the
+// module does not load: a recording without its music is no recording.
 bool openOfflineShow(OfflineShow* show, const OfflineClock& clock, int width, int height, int detail);
 // The music alone, with its syncs: for finding where its moments fall.
 bool openOfflineMusic(OfflineShow* show, const OfflineClock& clock);
@@ -62,5 +62,8 @@ struct OfflineMusicPlan {
 };
 // Plays the music alone from frame 0 until frame limit, stopping early once
 // untilOrder has been heard (if >= 0) and, if needEnd, the music has ended.
-// Orders are counted only before the end. False when the music cannot play.
-bool planOfflineMusic(const OfflineClock& clock, int64_t limit, int untilOrder, bool needEnd, OfflineMusicPlan* plan);
+// Orders are counted only before the end. False when the music cannot play,
+// or when stop (if given) says so before a frame: an hour of music takes a
+// while.
+bool planOfflineMusic(const OfflineClock& clock, int64_t limit, int untilOrder, bool needEnd, OfflineMusicPlan* plan,
+                      bool (*stop)() = nullptr);

@@ -4,6 +4,7 @@
 // ThreadSanitizer.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -12,6 +13,7 @@
 #include "platform/clock.h"
 #include "audio/player.h"
 #include "audio/player_state.h"
+#include "tests/capture_fd.h"
 #include "shapes/scene_objects.h"
 #include "shapes/tile_glyph.h"
 #include "timeline/composition.h"
@@ -98,6 +100,49 @@ TEST(PlayerRealTime, TheShowKeepsTimeOnTheDummyDriversFirstDeviceAndTheSilentOne
         EXPECT_TRUE(s.meanClockStepMs >= 0 && s.meanClockStepMs <= s.maxClockStepMs && s.maxClockStepMs < 1000 * elapsed);
         EXPECT_EQ(s.inexactOnsets, 0u);
     }
+    resetDemoGlobals();
+}
+
+namespace {
+std::atomic<int> offers{0};
+std::atomic<int64_t> taken{0};  // frames SDL's queue took
+
+// SDL's queue refusing every third chunk, as when it runs out of memory.
+int refuseEveryThird(SDL_AudioDeviceID device, const void* data, Uint32 bytes) {
+    if (offers.fetch_add(1) % 3 == 2) return SDL_SetError("Out of memory");
+    int result = SDL_QueueAudio(device, data, bytes);
+    if (result == 0) taken.fetch_add(bytes / 4);
+    return result;
+}
+}  // namespace
+
+// A chunk the device refuses is offered again, so the device gets the song
+// whole; the audible frame never passes what the device took (nor are rows
+// heard early), and the refusal is told once, on standard error.
+TEST(PlayerRealTime, ARefusedChunkIsOfferedAgainAndToldOnce) {
+    setUpShow();
+    using namespace playback;
+    offers = 0;  // the race stage repeats the tests
+    taken = 0;
+    queueAudio = refuseEveryThird;
+    int64_t rendered = 0;
+    std::string told = captureStderr([&] {
+        ASSERT_EQ(playerInit(1, 44100, 0), 1);
+        loadMusic();
+        start();
+        for (int i = 0; i < 10; ++i) {
+            playFrames(100);
+            const int64_t audible = playerAudibleFrame();
+            EXPECT_LE(audible, taken.load()) << "after " << offers.load() << " offers";
+        }
+        stopPlayback(player);
+        rendered = player.engine.rendered - player.engine.pendingCount;  // handed out of the engine
+        freeMusic();
+    });
+    queueAudio = SDL_QueueAudio;
+    EXPECT_GT(offers.load(), 30);
+    EXPECT_TRUE(taken.load() <= rendered && rendered - taken.load() <= CHUNK_FRAMES) << taken.load() << " of " << rendered;
+    EXPECT_EQ(told, "SDL_QueueAudio: Out of memory; the music waits for the device\n");
     resetDemoGlobals();
 }
 

@@ -13,7 +13,8 @@ constexpr uint32_t SYNC_INSTRUMENTS[] = {1, 2, 3, 4, 5, 6, 8, 10, 11, 13};
 int initMusic();
 // Loads the embedded module and registers the eleven syncs; always 0.
 int loadMusic();
-// loadMusic for any module bytes: the same load and the same syncs.
+// loadMusic for any module bytes: the same load and the same syncs; 0, or -1
+// when the module does not load (and so has no syncs either).
 int loadMusicFrom(const unsigned char* data, unsigned size);
 // Plays the module once from the start.
 void startMusic();

@@ -4,7 +4,9 @@
 // against the module player heard on its own.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -14,7 +16,12 @@
 #include "platform/clock.h"
 #include "audio/player.h"
 #include "assets/assets.h"
+#include "tools/capture/colour.h"
 #include "tools/capture/contact_sheet.h"
+
+extern "C" {
+#include <libswscale/swscale.h>
+}
 
 namespace {
 constexpr int W = 160, H = 120;
@@ -36,19 +43,40 @@ std::string slurp(const std::string& path) {
 // The exit status, or 128 + the signal that ended it, and standard error.
 struct Outcome { int status; std::string err; };
 
-// Runs the capture at 160 x 120; with interrupt set, sends it that signal
-// once its temporary file is in the folder and it has had time to write.
-Outcome capture(const std::vector<std::string>& args, const Folder* out = nullptr, int interrupt = 0) {
+// How a run starts besides its arguments, and what is done to it meanwhile.
+struct Start {
+    std::string before;                // shell commands first (a file size limit, an ignored signal)
+    std::string env;                   // env(1) arguments: variables, signal dispositions
+    std::vector<std::string> signals;  // sent one after another once it writes into out
+    std::string stdoutTo = "/dev/null";
+};
+int signalNumber(const std::string& name) { return name == "INT" ? SIGINT : name == "TERM" ? SIGTERM : SIGHUP; }
+Start preceded(const std::string& commands) { return {commands, "", {}}; }
+Start withEnv(const std::string& env, std::vector<std::string> signals = {}) { return {"", env, std::move(signals)}; }
+Start signalled(std::vector<std::string> signals) { return {"", "", std::move(signals)}; }
+Start stdoutTo(const std::string& file) { return {"", "", {}, file}; }
+
+// Runs the capture at 160 x 120 (later arguments may say otherwise). Signals
+// go once its temporary file is in the folder and it has had time to write;
+// one it is no longer there to take is reported on its standard error.
+Outcome capture(const std::vector<std::string>& args, const Folder* out = nullptr, const Start& start = {}) {
     Folder logs;
-    std::string command = VORTELAN_CAPTURE_BINARY " --width 160 --height 120";
-    for (const std::string& a : args) command += " '" + a + "'";
-    command += " 2>" + logs / "err" + " >/dev/null";
+    std::string command = "(" + start.before + " exec env " + start.env;
     // A shell starts a background job with SIGINT ignored, and an ignored signal
     // stays ignored: the job gets the default back, as one typed at a terminal has.
-    if (interrupt)
-        command = "env --default-signal=INT " + command + " & for i in $(seq 3000); do ls " + *out / ".v*" + " >/dev/null 2>&1 && break; sleep 0.01; done;" +
-                   " sleep 0.3; kill -" + std::to_string(interrupt) + " $!; wait $!";
-    return {WEXITSTATUS(std::system(command.c_str())), slurp(logs / "err")};
+    if (!start.signals.empty()) command += " --default-signal=INT";
+    command += " " VORTELAN_CAPTURE_BINARY " --width 160 --height 120";
+    for (const std::string& a : args) command += " '" + a + "'";
+    command += " 2>" + logs / "err" + " >" + start.stdoutTo + ")";
+    if (!start.signals.empty()) {
+        command += " & for i in $(seq 3000); do ls " + *out / ".[vs]*" + " >/dev/null 2>&1 && break; sleep 0.01; done;" +
+                   " sleep 0.3;";
+        for (const std::string& s : start.signals)
+            command += " kill -" + s + " $! 2>/dev/null || echo 'gone before SIG" + s + "' >>" + logs / "err" + ";";
+        command += " wait $!";
+    }
+    int status = std::system(command.c_str());
+    return {WEXITSTATUS(status), slurp(logs / "err")};
 }
 
 struct Decoded {
@@ -130,11 +158,11 @@ int64_t firstFrameAt(int64_t sample, int64_t fpsNum, int64_t fpsDen = 1) {
 // --- Pictures -------------------------------------------------------------------------
 
 // Frames [from, to) of the show from the software framebuffer, RGBA, after a
-// one-second warning screen.
-Frames drawnFrames(int64_t fpsNum, int64_t fpsDen, int64_t from, int64_t to) {
+// one-second warning screen; 160 x 120 unless asked otherwise.
+Frames drawnFrames(int64_t fpsNum, int64_t fpsDen, int64_t from, int64_t to, int width = W, int height = H) {
     OfflineShow show;
     Frames frames;
-    EXPECT_TRUE(openOfflineShow(&show, OfflineClock{fpsNum, fpsDen, RATE}, W, H, 1));
+    EXPECT_TRUE(openOfflineShow(&show, OfflineClock{fpsNum, fpsDen, RATE}, width, height, 1));
     for (int64_t k = 0; k < to; ++k) {
         stepOfflineShow(&show, nullptr);
         EXPECT_TRUE(performanceCounter() == k * 1000000000 * fpsDen / fpsNum &&  // frame k shows time k / fps
@@ -164,14 +192,48 @@ int mismatch(const std::vector<uint8_t>& rgb, const std::vector<uint8_t>& rgba) 
 double brightness(const std::vector<uint8_t>& rgb) { return std::accumulate(rgb.begin(), rgb.end(), 0.0) / rgb.size(); }
 }  // namespace
 
-// One line "vortelan-capture: ...", status 2 for the command line, 1 for a
-// failure and 128 + the signal when interrupted, and no file left behind.
+// The folder's entries and their kinds ("pipe.mp4 fifo"), in order.
+std::vector<std::string> listing(const Folder& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path)) {
+        auto type = entry.symlink_status().type();
+        using T = std::filesystem::file_type;
+        names.push_back(entry.path().filename().string() + (type == T::regular ? " file" : type == T::directory ? " folder"
+                                                            : type == T::fifo ? " fifo" : type == T::symlink ? " link" : " other"));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// One line "vortelan-capture: ..." (two where a note comes before the
+// summary), status 2 for the command line, 1 for a failure and 128 + the
+// signal when interrupted, and nothing left behind: the folder as it was, but
+// for the one file a case writes, which FFmpeg must read, encoded veryfast
+// (ultrafast with --fast). Odd targets stay as they are, a symbolic link leads
+// to the file written, a name of 254 characters has room for its temporary
+// file. A capture started with SIGHUP
+// ignored keeps it ignored; a second signal ends the run at once, still
+// removing the temporary file; a contact sheet that cannot be written takes
+// the finished video with it; a module that does not load fails the run.
 TEST(CaptureCommandLine, RefusesWithOneLineAndLeavesNoFile) {
     Folder out;
     std::ofstream(out / "plain") << "not a folder";
     std::filesystem::create_directory(out / "shelf.mp4");
-    const std::string v = out / "v.mp4";
-    struct Case { std::vector<std::string> args; int status; std::string says; int signal = 0; } cases[] = {
+    ASSERT_EQ(mkfifo((out / "pipe.mp4").c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/null", out / "null.mp4");
+    std::filesystem::create_symlink("plain", out / "link.mkv");
+    const std::vector<std::string> before = listing(out);
+    const std::string v = out / "v.mp4", longName = std::string(250, 'v') + ".mp4";
+    const std::string noModule = "LD_PRELOAD=" VORTELAN_NO_MODULE " ASAN_OPTIONS=${ASAN_OPTIONS:-}:verify_asan_link_order=0";
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string says;
+        Start start = {};
+        std::string writes = "";    // the file a case writes
+        size_t lines = 1;
+        std::string encoder = "";   // in that file, the settings x264 notes there
+    } cases[] = {
         {{"--bogus", "-o", v}, 2, "unknown option '--bogus'"},
         {{"-o", v, "stray"}, 2, "unexpected argument 'stray'"},
         {{"-o"}, 2, "option -o needs a value"},
@@ -180,6 +242,7 @@ TEST(CaptureCommandLine, RefusesWithOneLineAndLeavesNoFile) {
         {{"--width", "321", "-o", v}, 2, "--width must be an even number"},
         {{"--fps", "30000/0", "-o", v}, 2, "--fps must be a rate"},
         {{"--fps", "99999999999999999999", "-o", v}, 2, "--fps must be a rate"},
+        {{"--fps", "23.9760239760239760", "-o", v}, 2, "with at most 15 decimals"},
         {{"--detail", "7", "-o", v}, 2, "--detail must be 1..6"},
         {{"--from", "order:x", "-o", v}, 2, "--from must be seconds, order:N"},
         {{"--from", "9", "--to", "3", "-o", v}, 2, "--to must come after --from"},
@@ -187,19 +250,45 @@ TEST(CaptureCommandLine, RefusesWithOneLineAndLeavesNoFile) {
         {{"--crf", "52", "-o", v}, 2, "--crf must be 0..51"},
         {{"--fps", "60"}, 2, "nothing to write"},
         {{"--warning", "0", "--from", "order:30", "-o", v}, 2, "never reaches order 30"},
+        {{"--help"}, 1, "cannot write to standard output: No space left on device", stdoutTo("/dev/full")},
+        {{"--version"}, 1, "cannot write to standard output: No space left on device", stdoutTo("/dev/full")},
         {{"-o", out / "missing/v.mp4"}, 1, "does not exist"},
         {{"-o", out / "plain/v.mp4"}, 1, "is not a folder"},
         {{"-o", out / "shelf.mp4"}, 1, "shelf.mp4' is a folder"},
+        {{"-o", out / "pipe.mp4"}, 1, "pipe.mp4' is a FIFO (named pipe), not a regular file"},
+        {{"-o", out / "null.mp4"}, 1, "null.mp4' links to a device, not a regular file"},
         {{"-o", "/sys/v.mp4"}, 1, "cannot write in the folder '/sys'"},
         {{"-o", v, "--contact-sheet", "/sys/s.png"}, 1, "cannot write in the folder '/sys'"},
-        {{"--to", "600", "-o", v}, 128 + SIGINT, "interrupted by Ctrl-C; nothing written", SIGINT},
+        {{"--to", "0.1", "-o", out / "link.mkv"}, 0, "wrote " + out / "plain", {}, "plain", 1, "me=hex subme=2"},
+        {{"--fast", "--to", "0.1", "-o", out / longName}, 0, "wrote " + out / longName, {}, longName, 1, "me=dia subme=0"},
+        {{"--fps", "23.976023976", "--to", "0.1", "-o", v}, 0, "--fps 23.976023976 is recorded as 24000/1001", {},
+         "v.mp4", 2},
+        {{"--fps", "1", "--to", "2", "-o", out / "v.mkv", "--contact-sheet", out / "s.png"}, 1,
+         "cannot write '" + out / "s.png" + "': File too large", preceded("ulimit -f 40; trap '' XFSZ;")},
+        {{"--to", "1", "-o", v}, 1, "the show's music cannot be played", withEnv(noModule)},
+        {{"--to", "600", "-o", v}, 128 + SIGINT, "interrupted by Ctrl-C; nothing written", signalled({"INT"})},
+        {{"--to", "20", "-o", v}, 0, "wrote " + v, withEnv("--ignore-signal=HUP", {"HUP"}), "v.mp4"},
+        {{"--preset", "placebo", "--width", "640", "--height", "480", "--to", "600", "-o", v}, 128 + SIGTERM,
+         "interrupted again; stopped at once, nothing written", signalled({"INT", "TERM"})},
     };
     for (const Case& c : cases) {
-        Outcome o = capture(c.args, &out, c.signal);
-        EXPECT_EQ(o.status, c.status) << c.args[0] << " ...\n" << o.err;
-        EXPECT_TRUE(o.err.rfind("vortelan-capture: ", 0) == 0 && o.err.find(c.says) != std::string::npos &&
-                    o.err.find('\n') + 1 == o.err.size()) << o.err;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path), {}), 2) << o.err;
+        Outcome o = capture(c.args, &out, c.start);
+        std::string seen = c.args[0] + " ...\n" + o.err;
+        // Signals sent together may reach two threads at once: either can come second.
+        bool sentLater = false;
+        for (const std::string& name : c.start.signals) sentLater = sentLater || o.status == 128 + signalNumber(name);
+        EXPECT_TRUE(o.status == c.status || (c.start.signals.size() > 1 && sentLater)) << o.status << ", " << seen;
+        EXPECT_NE(o.err.find(c.says), std::string::npos) << seen;
+        EXPECT_EQ(size_t(std::count(o.err.begin(), o.err.end(), '\n')), c.lines) << seen;
+        for (size_t at = 0; at < o.err.size(); at = o.err.find('\n', at) + 1)
+            EXPECT_EQ(o.err.compare(at, 18, "vortelan-capture: "), 0) << seen;
+        if (!c.writes.empty()) {
+            EXPECT_EQ(std::system(("ffprobe -v error '" + out / c.writes + "'").c_str()), 0) << seen;
+            EXPECT_NE(slurp(out / c.writes).find(c.encoder), std::string::npos) << "veryfast, or ultrafast with --fast\n" << seen;
+            if (std::find(before.begin(), before.end(), c.writes + " file") == before.end())
+                std::filesystem::remove(out / c.writes);
+        }
+        EXPECT_EQ(listing(out), before) << seen;
     }
 }
 
@@ -236,16 +325,17 @@ TEST(CaptureFile, SameRangeTwiceDecodesIdentically) {
     EXPECT_TRUE(a.frames == b.frames && a.sound == b.sound);
 }
 
-// --from order:1 --to order:2 at 29.97 fps in an MP4: exactly the frames on
-// which order 1 is heard, as the framebuffer draws them, and streams as long
-// as the frames, the video to the tick.
+// --from order:1 --to order:2 at 29.97002997 fps in an MP4, a rate too fine
+// for the time base and so recorded as 30000/1001: exactly the frames on which
+// order 1 is heard, as the framebuffer draws them, and streams as long as the
+// frames, the video to the tick of 30000/1001.
 TEST(CaptureFile, OrderRangeAndStreamLengths) {
     const int64_t num = 30000, den = 1001;
     Music music = hearMusic(20 * RATE);
     ASSERT_TRUE(music.orderStart[1] > 0 && music.orderStart[2] > music.orderStart[1]);
     const int64_t from = firstFrameAt(RATE + music.orderStart[1], num, den);
     const int64_t count = firstFrameAt(RATE + music.orderStart[2], num, den) - from;
-    Decoded file = recorded({"--fps", "30000/1001", "--warning", "1", "--from", "order:1", "--to", "order:2",
+    Decoded file = recorded({"--fps", "29.97002997", "--warning", "1", "--from", "order:1", "--to", "order:2",
                              "--crf", "0"}, ".mp4");
     ASSERT_EQ(int64_t(file.frames.size()), count);
     Frames drawn = drawnFrames(num, den, from - 1, from + count);
@@ -259,17 +349,69 @@ TEST(CaptureFile, OrderRangeAndStreamLengths) {
     EXPECT_NEAR(double(file.sound.size() / 2) / RATE, videoSeconds, double(den) / num);
 }
 
+// The colour conversion against swscale's accurate path (bilinear from full
+// chroma, accurate rounding), whose filter it takes: on frames of the show and
+// on a picture of every colour, at a width that leaves ends to the plain code
+// (83 chroma positions), no sample is more than a level apart and most are
+// not apart at all; and grey stays neutral, on the limited range's steps.
+TEST(CaptureColour, WithinALevelOfSwscalesAccuratePath) {
+    constexpr int w = 166, h = 120;
+    Frames frames = drawnFrames(40, 1, 30, 100, w, h);
+    std::vector<uint8_t> colours(size_t(w) * h * 4), greys(size_t(w) * h * 4, 255);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* c = &colours[size_t(y * w + x) * 4];
+            c[0] = uint8_t(x * 255 / (w - 1)), c[1] = uint8_t(y * 255 / (h - 1)), c[2] = uint8_t((x * 7) ^ (y * 13));
+            std::fill_n(&greys[size_t(y * w + x) * 4], 3, uint8_t((x + y * w) % 256));
+        }
+    frames.push_back(colours);
+    frames.push_back(greys);
+    SwsContext* exact = sws_getContext(w, h, AV_PIX_FMT_RGBA, w, h, AV_PIX_FMT_YUV420P,
+                                       SWS_BILINEAR | SWS_FULL_CHR_H_INP | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+    ASSERT_GE(sws_setColorspaceDetails(exact, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16), 0);
+    ColourScratch scratch;
+    int worst = 0;
+    size_t apart = 0, samples = 0;
+    for (size_t f = 0; f < frames.size(); f += f < 70 ? 10 : 1) {
+        std::vector<uint8_t> ours(size_t(w) * h * 3 / 2), theirs(ours.size());
+        uint8_t* planes[2][3] = {{ours.data(), ours.data() + w * h, ours.data() + w * h * 5 / 4},
+                                 {theirs.data(), theirs.data() + w * h, theirs.data() + w * h * 5 / 4}};
+        rgbaToYuv420(frames[f].data(), w * 4, w, h, 0, h, YuvPicture{{planes[0][0], planes[0][1], planes[0][2]}, {w, w / 2, w / 2}},
+                     &scratch);
+        const uint8_t* src[1] = {frames[f].data()};
+        const int srcStride[1] = {w * 4}, dstStride[3] = {w, w / 2, w / 2};
+        ASSERT_EQ(sws_scale(exact, src, srcStride, 0, h, planes[1], dstStride), h);
+        for (size_t i = 0; i < ours.size(); ++i) {
+            worst = std::max(worst, std::abs(ours[i] - theirs[i]));
+            apart += ours[i] != theirs[i];
+        }
+        samples += ours.size();
+        if (&frames[f] != &frames.back()) continue;
+        for (int i = 0; i < w * h; ++i) {  // grey: no colour, and Y on 16 + 219/255 of each level
+            EXPECT_TRUE(ours[size_t(w * h + i / 4)] == 128 && ours[size_t(w * h * 5 / 4 + i / 4)] == 128 &&
+                        ours[size_t(i)] == int(16 + 219.0 * (i % 256) / 255 + 0.5)) << "grey " << i % 256;
+        }
+    }
+    sws_freeContext(exact);
+    EXPECT_LE(worst, 1);
+    EXPECT_LT(apart * 10, samples) << apart << " of " << samples << " samples apart";  // no shift of every sample
+}
+
 // From the music alone: every order from the one frame on which it is first
 // heard, the end where the player says the song ends and nothing after it
 // counted as an order. The contact sheet's picks: the warning screen first, a
 // tile inside each order (the short breaks too), the ending after the music;
 // each tile's frame whole in the sheet (320 x 240 frames are not scaled) and
-// no sheet while a frame is missing. And --from end: the ending in silence,
-// as long as asked.
+// no sheet while a frame is missing. A plan told to stop stops. And --from
+// end: the ending in silence, as long as asked.
 TEST(CapturePlan, OrdersEndSheetAndTail) {
     const OfflineClock clock{10, 1, RATE};
     OfflineMusicPlan plan;
-    ASSERT_TRUE(planOfflineMusic(clock, 6000, -1, true, &plan));
+    static int asked = 0;  // a plan told to stop (a termination signal) ends before its next frame
+    EXPECT_FALSE(planOfflineMusic(clock, 6000, -1, true, &plan, [] { return ++asked > 3; }));
+    EXPECT_EQ(asked, 4);
+    ASSERT_TRUE(planOfflineMusic(clock, 6000, -1, true, &plan, [] { return false; }));
     Music music = hearMusic(200 * RATE);
     EXPECT_EQ(plan.endSample, music.end);
     EXPECT_EQ(plan.endFrame, firstFrameAt(RATE + music.end, 10));
@@ -293,16 +435,17 @@ TEST(CapturePlan, OrdersEndSheetAndTail) {
     ASSERT_NE(sheet, nullptr) << error;
     Folder out;
     auto colour = [](uint32_t i) { return 0xFF000000u | (i + 1) * 0x050709u; };  // tile i all one colour
+    std::vector<uint8_t> png;
     for (uint32_t i = 0; i < 23; ++i) {
-        EXPECT_TRUE(i < 22 || !writeContactSheet(sheet, (out / "early.png").c_str(), &error)) << "a frame is missing";
+        EXPECT_TRUE(i < 22 || !finishContactSheet(sheet, &png, &error)) << "a frame is missing";
         std::vector<uint32_t> frame(320 * 240, colour(i));
-        addToContactSheet(sheet, tiles[i].frame, reinterpret_cast<uint8_t*>(frame.data()), 320 * 4);
+        EXPECT_TRUE(addToContactSheet(sheet, tiles[i].frame, reinterpret_cast<uint8_t*>(frame.data()), 320 * 4));
     }
-    ASSERT_TRUE(writeContactSheet(sheet, (out / "sheet.png").c_str(), &error)) << error;
+    ASSERT_TRUE(finishContactSheet(sheet, &png, &error)) << error;
     closeContactSheet(&sheet);
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_file(&image, (out / "sheet.png").c_str()));
+    ASSERT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size()));
     image.format = PNG_FORMAT_RGBA;
     std::vector<uint32_t> px(image.width * image.height);
     ASSERT_TRUE(png_image_finish_read(&image, nullptr, px.data(), 0, nullptr));

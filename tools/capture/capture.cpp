@@ -2,12 +2,14 @@
 #include "tools/capture/capture.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +25,22 @@ extern "C" {
 namespace {
 void complain(const std::string& message) { std::fprintf(stderr, "vortelan-capture: %s\n", message.c_str()); }
 
+// The files get their names together or not at all, so no termination signal
+// may come between the renames. By now the render thread and the encoder's
+// threads have ended: this thread is the one a signal would come to.
+bool commitTogether(OutputFile& video, OutputFile& sheet, std::string* error) {
+    sigset_t hold, saved;
+    sigemptyset(&hold);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&hold, signal);
+    pthread_sigmask(SIG_BLOCK, &hold, &saved);
+    OutputFile* files[] = {&video, &sheet};
+    bool ok = !interrupted() && commitOutputs(files, 2, error);
+    // From here on a signal comes too late to undo anything.
+    if (ok) platformSetSecondSignalLine(nullptr);
+    pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+    return ok;
+}
+
 // Everything between the command line and the summary. Returns 0, 1 (failed)
 // or 2 (the range the options ask for does not exist); error says why.
 int record(Run& r, OutputFile& videoFile, OutputFile& sheetFile, Clock::time_point started, std::string* error) {
@@ -34,7 +52,7 @@ int record(Run& r, OutputFile& videoFile, OutputFile& sheetFile, Clock::time_poi
     OfflineMusicPlan plan;
     auto t = Clock::now();
     int64_t planCpu = cpuNanos(CLOCK_THREAD_CPUTIME_ID);
-    if (int status = planCapture(o, r.clock, r.video, &plan, &r.range, error); status != 0) return status;
+    if (int status = planCapture(o, r.clock, r.video, &plan, &r.range, interrupted, error); status != 0) return status;
     r.bench.planSeconds = secondsSince(t);
     r.bench.planCpu = cpuNanos(CLOCK_THREAD_CPUTIME_ID) - planCpu;
 
@@ -78,12 +96,13 @@ int record(Run& r, OutputFile& videoFile, OutputFile& sheetFile, Clock::time_poi
             return 1;
         }
         closeEncoder(&r.encoder);
-        if (interrupted() || !commitOutput(&videoFile, error)) return 1;
     }
     if (r.sheet) {
-        if (!writeContactSheet(r.sheet, sheetFile.temp.c_str(), error)) return 1;
-        if (interrupted() || !commitOutput(&sheetFile, error)) return 1;
+        std::vector<uint8_t> png;
+        if (!finishContactSheet(r.sheet, &png, error) || !writeOutput(&sheetFile, png.data(), png.size(), error))
+            return 1;
     }
+    if (!commitTogether(videoFile, sheetFile, error)) return 1;
 
     if (!o.quiet) {
         double wall = secondsSince(started);
@@ -99,6 +118,7 @@ int runCapture(const CaptureOptions& o) {
     auto started = Clock::now();
     int64_t processCpu = cpuNanos(CLOCK_PROCESS_CPUTIME_ID);
     platformCatchTerminationSignals();
+    platformSetSecondSignalLine("vortelan-capture: interrupted again; stopped at once, nothing written\n");
     // Failures come back from the libraries as codes and are reported as one
     // line; their own chatter would bury the progress line.
     av_log_set_level(AV_LOG_QUIET);
@@ -111,6 +131,10 @@ int runCapture(const CaptureOptions& o) {
         dup2(devNull, STDOUT_FILENO);
         close(devNull);
     }
+
+    if (o.fpsApproximated && !o.quiet)
+        complain("--fps " + o.fpsText + " is recorded as " + std::to_string(o.fpsNum) + "/" + std::to_string(o.fpsDen) +
+                 ", the nearest rate whose terms fit " + std::to_string(RATE_TERM_LIMIT));
 
     Run r;
     r.options = &o;
@@ -132,7 +156,8 @@ int runCapture(const CaptureOptions& o) {
         dup2(console, STDOUT_FILENO);
         close(console);
     }
-    if (int signal = platformTerminationSignal(); signal != 0) {
+    // A signal after the files got their names changes nothing.
+    if (int signal = platformTerminationSignal(); signal != 0 && status != 0) {
         complain(std::string("interrupted by ") + (signal == SIGINT ? "Ctrl-C" : strsignal(signal)) +
                  "; nothing written");
         return 128 + signal;

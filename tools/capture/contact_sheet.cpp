@@ -1,10 +1,11 @@
 // The contact sheet: tiles chosen from the music plan, scaled, labelled, written as PNG.
 #include "tools/capture/contact_sheet.h"
 
+#include <png.h>
+
 #include <algorithm>
 #include <cstdio>
 
-#include "render/png.h"
 #include "tools/make_picture/text.h"
 
 extern "C" {
@@ -104,16 +105,17 @@ ContactSheet* openContactSheet(int width, int height, const OfflineClock& clock,
     return s;
 }
 
-void addToContactSheet(ContactSheet* s, int64_t frame, const uint8_t* rgba, int stride) {
+bool addToContactSheet(ContactSheet* s, int64_t frame, const uint8_t* rgba, int stride) {
     for (Placed& p : s->tiles) {
         if (p.tile.frame != frame) continue;
         const uint8_t* src[1] = {rgba};
         const int srcStride[1] = {stride};
         uint8_t* dst[1] = {s->pixels.data() + (size_t(p.y) * size_t(s->width) + size_t(p.x)) * 3};
         const int dstStride[1] = {s->width * 3};
-        sws_scale(s->shrink, src, srcStride, 0, s->frameHeight, dst, dstStride);
+        if (sws_scale(s->shrink, src, srcStride, 0, s->frameHeight, dst, dstStride) != s->thumbHeight) return false;
         p.taken = true;
     }
+    return true;
 }
 
 namespace {
@@ -133,7 +135,7 @@ void paint(ContactSheet* s, const Layer& layer, const uint8_t colour[3]) {
 }
 }  // namespace
 
-bool writeContactSheet(ContactSheet* s, const char* path, std::string* error) {
+bool finishContactSheet(ContactSheet* s, std::vector<uint8_t>* png, std::string* error) {
     for (const Placed& p : s->tiles) {
         if (!p.taken) {
             *error = "the contact sheet misses the frame of " + tileLabel(s, p.tile);
@@ -152,11 +154,21 @@ bool writeContactSheet(ContactSheet* s, const char* path, std::string* error) {
     static const uint8_t white[3] = {250, 250, 250};
     paint(s, title, white);
 
-    if (!writePng(path, s->width, s->height, 3, s->pixels.data(), s->width * 3)) {
-        *error = std::string("cannot write ") + path;
-        return false;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = png_uint_32(s->width);
+    image.height = png_uint_32(s->height);
+    image.format = PNG_FORMAT_RGB;
+    png_alloc_size_t size = 0;
+    bool ok = png_image_write_get_memory_size(image, size, 0, s->pixels.data(), s->width * 3, nullptr);
+    if (ok) {
+        png->resize(size);
+        ok = png_image_write_to_memory(&image, png->data(), &size, 0, s->pixels.data(), s->width * 3, nullptr);
+        png->resize(size);
     }
-    return true;
+    if (!ok) *error = std::string("the contact sheet cannot be made: ") + image.message;
+    png_image_free(&image);
+    return ok;
 }
 
 void closeContactSheet(ContactSheet** sheet) {

@@ -24,10 +24,12 @@ struct ContactSheet;
 // line in error when the font cannot be loaded.
 ContactSheet* openContactSheet(int width, int height, const OfflineClock& clock, const std::vector<SheetTile>& tiles,
                                const std::string& title, std::string* error);
-// Takes frame `frame` (RGBA rows) if it is one of the tiles.
-void addToContactSheet(ContactSheet* sheet, int64_t frame, const uint8_t* rgba, int stride);
-// Labels the tiles and writes the PNG; false and error set on failure.
-bool writeContactSheet(ContactSheet* sheet, const char* path, std::string* error);
+// Takes frame `frame` (RGBA rows) if it is one of the tiles; false when it
+// cannot be scaled.
+bool addToContactSheet(ContactSheet* sheet, int64_t frame, const uint8_t* rgba, int stride);
+// Labels the tiles and makes the PNG in memory, for the caller to write with
+// the other files; false and error set on failure (a tile missing).
+bool finishContactSheet(ContactSheet* sheet, std::vector<uint8_t>* png, std::string* error);
 void closeContactSheet(ContactSheet** sheet);
 // "2:33.20": minutes, seconds and hundredths of a frame's time.
 std::string showTimeText(const OfflineClock& clock, int64_t frame);

@@ -1,4 +1,4 @@
-// H.264 and AAC or FLAC through FFmpeg, and the RGBA to YUV conversion.
+// H.264 and AAC or FLAC through FFmpeg, fed the pictures in YUV.
 #include "tools/capture/encoder.h"
 
 #include <algorithm>
@@ -6,13 +6,14 @@
 #include <cstring>
 #include <vector>
 
+#include "tools/capture/colour.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
 
 const char* encoderLibraryVersions() {
@@ -36,6 +37,7 @@ void tagColour(AVCodecContext* c) {
     c->colorspace = AVCOL_SPC_BT709;
     c->color_primaries = AVCOL_PRI_BT709;
     c->color_trc = AVCOL_TRC_BT709;
+    c->chroma_sample_location = AVCHROMA_LOC_CENTER;  // as the conversion places it
 }
 }  // namespace
 
@@ -57,8 +59,8 @@ struct Encoder {
 };
 
 struct PictureConverter {
-    SwsContext* sws = nullptr;
     int width = 0, height = 0;
+    ColourScratch scratch;
 };
 
 namespace {
@@ -100,6 +102,22 @@ bool sendPendingSound(Encoder* e) {
     return send(e, e->sound, e->soundStream, e->soundFrame);
 }
 
+// The encoder's preferred sample format: its first. FFmpeg 7.1 asks for it
+// through avcodec_get_supported_config; the list in AVCodec goes away.
+AVSampleFormat firstSampleFormat(const AVCodecContext* c, const AVCodec* codec) {
+#if LIBAVCODEC_VERSION_INT >= AV_VERSION_INT(61, 13, 100)
+    const void* formats = nullptr;
+    int count = 0;
+    if (avcodec_get_supported_config(c, codec, AV_CODEC_CONFIG_SAMPLE_FORMAT, 0, &formats, &count) >= 0 && formats &&
+        count > 0)
+        return static_cast<const AVSampleFormat*>(formats)[0];
+    return AV_SAMPLE_FMT_S16;
+#else
+    (void)c;
+    return codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+#endif
+}
+
 bool openVideo(Encoder* e, const EncoderSettings& s) {
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
     if (!codec) return fail(e, "this FFmpeg has no libx264 encoder");
@@ -114,9 +132,11 @@ bool openVideo(Encoder* e, const EncoderSettings& s) {
     c->thread_count = 0;  // x264 picks its own threads
     tagColour(c);
     if (e->format->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    av_opt_set(c->priv_data, "preset", s.preset.c_str(), 0);
-    av_opt_set_double(c->priv_data, "crf", s.crf, 0);
-    int r = avcodec_open2(c, codec, nullptr);
+    int r = av_opt_set(c->priv_data, "preset", s.preset.c_str(), 0);
+    if (r < 0) return fail(e, libraryError(("the H.264 encoder refuses --preset " + s.preset).c_str(), r));
+    r = av_opt_set_double(c->priv_data, "crf", s.crf, 0);
+    if (r < 0) return fail(e, libraryError("the H.264 encoder refuses --crf", r));
+    r = avcodec_open2(c, codec, nullptr);
     if (r < 0) return fail(e, libraryError("the H.264 encoder cannot start", r));
     e->videoStream = avformat_new_stream(e->format, nullptr);
     if (!e->videoStream) return fail(e, "out of memory");
@@ -133,7 +153,7 @@ bool openSound(Encoder* e, const EncoderSettings& s) {
     AVCodecContext* c = e->sound = avcodec_alloc_context3(codec);
     if (!c) return fail(e, "out of memory");
     c->sample_rate = SOUND_RATE;
-    c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+    c->sample_fmt = firstSampleFormat(c, codec);
     av_channel_layout_default(&c->ch_layout, 2);
     c->time_base = AVRational{1, SOUND_RATE};
     if (id == AV_CODEC_ID_AAC) c->bit_rate = AAC_BITRATE;
@@ -192,8 +212,8 @@ Encoder* openEncoder(const char* path, const EncoderSettings& s, bool (*interrup
     if (ok) {
         AVDictionary* options = nullptr;
         // The index up front, so the file plays while it downloads.
-        if (s.container != Container::Mkv) av_dict_set(&options, "movflags", "+faststart", 0);
-        int r = avformat_write_header(e->format, &options);
+        int r = s.container != Container::Mkv ? av_dict_set(&options, "movflags", "+faststart", 0) : 0;
+        if (r >= 0) r = avformat_write_header(e->format, &options);
         av_dict_free(&options);
         ok = r >= 0 || fail(e, libraryError("writing the file failed", r));
     }
@@ -225,24 +245,18 @@ PictureConverter* openConverter(int width, int height) {
     PictureConverter* c = new PictureConverter;
     c->width = width;
     c->height = height;
-    c->sws = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, AV_PIX_FMT_YUV420P,
-                            SWS_BILINEAR | SWS_FULL_CHR_H_INP | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
-    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
-    // Source full range, destination limited range, BT.709 both ways.
-    if (!c->sws || sws_setColorspaceDetails(c->sws, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16) < 0) closeConverter(&c);
     return c;
 }
 
 bool convertPicture(PictureConverter* c, const uint8_t* rgba, int stride, AVFrame* picture) {
     if (av_frame_make_writable(picture) < 0) return false;
-    const uint8_t* src[1] = {rgba};
-    const int strides[1] = {stride};
-    return sws_scale(c->sws, src, strides, 0, c->height, picture->data, picture->linesize) == c->height;
+    YuvPicture out{{picture->data[0], picture->data[1], picture->data[2]},
+                   {picture->linesize[0], picture->linesize[1], picture->linesize[2]}};
+    rgbaToYuv420(rgba, stride, c->width, c->height, 0, c->height, out, &c->scratch);
+    return true;
 }
 
 void closeConverter(PictureConverter** c) {
-    if (!*c) return;
-    sws_freeContext((*c)->sws);
     delete *c;
     *c = nullptr;
 }

@@ -4,8 +4,9 @@
 // counted in frames and samples so they are exact.
 //
 // Colour: the show's RGB is full range (0-255). Pictures are converted to
-// 4:2:0 YUV with the BT.709 matrix into the limited (16-235) range and tagged
-// so (BT.709 matrix, primaries and transfer, limited range), the tagging
+// 4:2:0 YUV with the BT.709 matrix into the limited (16-235) range
+// (tools/capture/colour.h) and tagged so (BT.709 matrix, primaries and
+// transfer, limited range, chroma at the centre of its pixels), the tagging
 // every player honours; a decoder that follows the tags gets the RGB back.
 #include <cstdint>
 #include <string>

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 
 #include "core/globals.h"
 #include "platform/process.h"
@@ -59,12 +58,14 @@ void renderThread(Run* r) {
         Stopwatch step;
         stepOfflineShow(&show, slot ? slot->sound.data() : nullptr);
         step.stop(&r->bench.render[show.order < 0 && !show.pastEnd ? 0 : orderReached == 16 ? 1 : 2]);
-        if (r->sheet) addToContactSheet(r->sheet, k, show.fb.pixels.data(), show.fb.width * 4);
+        if (r->sheet && !addToContactSheet(r->sheet, k, show.fb.pixels.data(), show.fb.width * 4))
+            error = "the contact sheet's thumbnails cannot be made";
         if (slot) {
-            // The colour conversion is the encoder's side of the work: the
-            // render thread is the one that cannot share its load.
+            // The picture changes places with the slot's buffer, which the next
+            // frame then overwrites whole (every frame begins by clearing it);
+            // the framebuffer keeps no pointer into its pixels.
             Stopwatch handOver;
-            std::memcpy(slot->rgba.data(), show.fb.pixels.data(), slot->rgba.size());
+            slot->rgba.swap(show.fb.pixels);
             handOver.stop(&r->bench.handOver);
             slot->soundFrames = int(offlineFrameSample(r->clock, k + 1) - offlineFrameSample(r->clock, k));
             slot->frame = k;

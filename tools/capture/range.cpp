@@ -37,7 +37,7 @@ int64_t samplesOfSeconds(int64_t num, int64_t den) {
 }
 
 int planCapture(const CaptureOptions& o, const OfflineClock& clock, bool video, OfflineMusicPlan* plan, Range* range,
-                std::string* error) {
+                bool (*stop)(), std::string* error) {
     // Where the music's moments fall, as far as the range and the sheet need.
     bool needEnd = !o.contactSheet.empty() ||
                    (video && (o.to.kind == ShowMoment::Unset || o.to.kind == ShowMoment::End ||
@@ -48,7 +48,7 @@ int planCapture(const CaptureOptions& o, const OfflineClock& clock, bool video, 
     int64_t limit = 0;
     if (needEnd || untilOrder >= 0)
         limit = offlineFirstFrameAt(clock, clock.warningSamples + LONGEST_MUSIC * OFFLINE_RATE);
-    if (!planOfflineMusic(clock, limit, untilOrder, needEnd, plan)) {
+    if (!planOfflineMusic(clock, limit, untilOrder, needEnd, plan, stop)) {
         *error = "the show's music cannot be played";
         return 1;
     }

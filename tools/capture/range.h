@@ -18,6 +18,7 @@ int64_t samplesOfSeconds(int64_t num, int64_t den);
 
 // Plans the music as far as the video's range and the contact sheet need, and
 // with a video, its range. Returns 0, 1 (the music cannot be played or does
-// not end) or 2 (the range the options ask for does not exist); error says why.
+// not end, or stop said so) or 2 (the range the options ask for does not
+// exist); error says why.
 int planCapture(const CaptureOptions& o, const OfflineClock& clock, bool video, OfflineMusicPlan* plan, Range* range,
-                std::string* error);
+                bool (*stop)(), std::string* error);
