@@ -10,10 +10,13 @@
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "render/frame.h"
+#include "show/frame_meter.h"
 #include "show/window.h"
 #include "timeline/music.h"
 
 namespace {
+FrameMeter meter;
+
 // One pass of either loop: a message if one waits, else a frame. Returns false
 // when the message was the quit request.
 bool pumpOrDraw(Message* msg) {
@@ -23,6 +26,7 @@ bool pumpOrDraw(Message* msg) {
     } else {
         renderFrame();
         platformSwapBuffers(demoDC);
+        frameMeterSwap(&meter, performanceCounter());
     }
     return true;
 }
@@ -56,6 +60,7 @@ int demoMain(const char* commandLine) {
     // The warning screen runs to its end even when a quit request comes in;
     // a termination signal ends it, and the program, at once.
     Message msg;
+    startFrameMeter(&meter);
     startTicks = clockMillis();
     demoPhase.store(-1, std::memory_order_relaxed);
     int keepRunning = 1;
