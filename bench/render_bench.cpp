@@ -59,8 +59,10 @@ void nothing(float, float) {}
 void nothingI(int, int) {}
 void nothing3(float, float, float) {}
 void nothingClear(DrawBits) {}
+void nothingRects(const DrawRect*, int) {}
 const DrawApi sweepOnly = [] {
     DrawApi api = softDrawApi;
+    api.rectangles = nothingRects;
     api.vertex2f = nothing;
     api.vertex2i = nothingI;
     api.color3f = nothing3;

@@ -9,7 +9,9 @@
 #include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
+#include "render/draw_gl.h"
 #include "render/frame.h"
+#include "render/workers.h"
 #include "show/frame_meter.h"
 #include "show/window.h"
 #include "timeline/music.h"
@@ -25,6 +27,7 @@ bool pumpOrDraw(Message* msg) {
         platformDispatchMessage(msg);
     } else {
         renderFrame();
+        presentFrame();
         platformSwapBuffers(demoDC);
         frameMeterSwap(&meter, performanceCounter());
     }
@@ -61,6 +64,9 @@ int demoMain(const char* commandLine) {
     // a termination signal ends it, and the program, at once.
     Message msg;
     startFrameMeter(&meter);
+    if (meter.on)
+        consolePrint("drawing: %s, %i threads, GL renderer %s\n", drawsInSoftware ? "software framebuffer" : "OpenGL",
+                     renderThreads(), glRendererName());
     startTicks = clockMillis();
     demoPhase.store(-1, std::memory_order_relaxed);
     int keepRunning = 1;
