@@ -20,8 +20,9 @@ void frameMeterSwap(FrameMeter* meter, int64_t now) {
     if (now - meter->windowStart >= second) {
         // Tenths of a millisecond, rounded; the formatter has no widths.
         int64_t tenths = (meter->worst * 10000 + second / 2) / second;
-        consolePrint("fps %i, worst frame %i.%i ms\n", meter->frames, static_cast<int>(tenths / 10),
-                     static_cast<int>(tenths % 10));
+        if (meter->frames > 0)
+            consolePrint("fps %i, worst frame %i.%i ms\n", meter->frames, static_cast<int>(tenths / 10),
+                         static_cast<int>(tenths % 10));
         // Seconds without a swap print nothing: the next frame's time tells.
         meter->windowStart += (now - meter->windowStart) / second * second;
         meter->frames = 0;

@@ -29,6 +29,8 @@ TEST(FrameMeter, LinesBySecond) {
          "fps 2, worst frame 16.6 ms\nfps 1, worst frame 982.1 ms\n"},
         // A stall over two seconds: one line for the second before it, none for the empty one.
         {"1", 0, {300 * MS, 2700 * MS, 3100 * MS}, "fps 1, worst frame 300.0 ms\nfps 1, worst frame 2400.0 ms\n"},
+        // A first frame that takes longer than a second: no line for the second before it.
+        {"1", 0, {1500 * MS, 1600 * MS, 2000 * MS}, "fps 2, worst frame 1500.0 ms\n"},
     };
     for (const auto& c : cases) {
         if (c.env)
