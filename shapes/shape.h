@@ -53,9 +53,22 @@ struct ShapeGroup {
     // all); children[] still points at them, so evaluation is unchanged. A copy
     // of the group would point back at the original's edges.
     HalfPlane edges[GROUP_EDGES];
+    // A disc in the group's own frame outside which the group, read by
+    // boundReading, answers 0; null when there is none. Whoever builds the
+    // children sets it (the constructors, for their own edges); a holder
+    // reading the group that way passes it by without asking for points well
+    // outside. It holds only while the children stay as built.
+    ShapeFn boundReading;
+    float boundU, boundV, boundRadius;
 
     ShapeGroup() { initShapeGroup(this); }
 };
+
+// 1 when (x, y) in the coordinates the group's frame is set in lies so far
+// outside its bound disc that the group, read by its boundReading, answers 0
+// there whatever the rounding; 0 when that cannot be told (no bound, or not a
+// number, an infinity or a zero scale anywhere on the way).
+int outsideBound(const ShapeGroup* group, float x, float y);
 
 int insideDisc(const void* disc, float x, float y);
 int outsideDisc(const void* disc, float x, float y);
