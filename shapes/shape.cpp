@@ -24,23 +24,6 @@ void initShapeGroup(ShapeGroup* group) {
     group->boundU = group->boundV = group->boundRadius = 0.0f;
 }
 
-int outsideBound(const ShapeGroup* g, float x, float y) {
-    // The frame turns by (cos, sin), stretches by the length of that pair and
-    // divides by the scale: the disc's centre in the frame's input
-    // coordinates is the way back, and the point is outside when its distance
-    // from there times that length is more than the radius times the scale.
-    const double s = g->scale, c = g->cos, n = g->sin, length2 = c * c + n * n;
-    const double cx = g->x0 + s * (g->boundU * c + g->boundV * n) / length2;
-    const double cy = g->y0 + s * (g->boundV * c - g->boundU * n) / length2;
-    const double dx = x - cx, dy = y - cy;
-    const double far = (dx * dx + dy * dy) * length2;
-    // 1/64 more radius: the frame transform rounds the point to floats and
-    // the edges' normals were rounded too, each by far less.
-    const double r = g->boundRadius;
-    const double reach = r * r * (s * s) * (1.0 + 1.0 / 32.0);
-    return reach > 0.0 && far > reach && far < HUGE_VAL ? 1 : 0;
-}
-
 // Squared distance from the centre in units of the radius. Comparisons stay
 // strict, so a point on the rim is neither inside nor outside, and a NaN
 // (from an infinite or zero radius) is neither as well.
