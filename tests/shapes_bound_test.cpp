@@ -50,6 +50,17 @@ TEST(ShapeBounds, PassingByChangesNoAnswer) {
     cross.children[1] = &barV, cross.childFns[1] = intersectGroup;
     boundUnion(&cross);
     ASSERT_EQ(cross.boundReading, unionGroup);
+    // A union of two shapes off its origin, each in a frame of its own.
+    static ShapeGroup left, right, pair;
+    makeRectangle(&left, -1.0f, -0.15f, 2.0f, 0.35f);
+    left.x0 = -6.0f, left.y0 = 1.5f, left.scale = 0.5f, left.sin = 0.6f, left.cos = 0.8f;
+    makeTriangle(&right, 1.0f, 0.0f, 3.0f, 1.0f, 3.0f, -1.0f);
+    right.x0 = 4.0f, right.y0 = 3.0f, right.scale = -1.5f;
+    pair.count = 2;
+    pair.children[0] = &left, pair.childFns[0] = intersectGroup;
+    pair.children[1] = &right, pair.childFns[1] = intersectGroup;
+    boundUnion(&pair);
+    ASSERT_EQ(pair.boundReading, unionGroup);
     // Child, how the holder reads it, the child's frame (x0, y0, scale, sin, cos).
     const struct {
         ShapeGroup* child;
@@ -65,6 +76,7 @@ TEST(ShapeBounds, PassingByChangesNoAnswer) {
         {&mirrored, intersectGroup, 10, 10, 50, 0, 1},
         {&cross, unionGroup, 3.5f, -2.25f, 0.35f, 0.4794255f, 0.8775826f},
         {&cross, unionGroup, -400, 250, 90, -1, 0},
+        {&pair, unionGroup, 12, -7, 3.5f, 0.8414710f, 0.5403023f},
     };
     for (ShapeFn holderReading : {unionGroup, intersectGroup, xorGroup}) {
         for (const auto& c : cases) {
