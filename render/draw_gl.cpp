@@ -61,8 +61,9 @@ struct Present {
     PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
     PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
     PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
     PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
-    unsigned texture = 0, framebuffer = 0;  // made at the first frame in a context
+    unsigned texture = 0, framebuffer = 0;
     int width = 0, height = 0;
     bool bgra = false;
 } present;
@@ -71,6 +72,23 @@ template <class Fn>
 void load(Fn* fn, const char* name) {
     *fn = reinterpret_cast<Fn>(platformGlFunction(name));
 }
+
+// Bytes in B, G, R, A order go into the texture as they are.
+GLenum formatOf(bool bgra) { return bgra ? GL_BGRA : GL_RGBA; }
+GLenum typeOf(bool bgra) { return bgra ? GL_UNSIGNED_INT_8_8_8_8_REV : GL_UNSIGNED_BYTE; }
+
+// The texture for frames of this size and order, shown by the read framebuffer.
+void sizeTexture(int width, int height, bool bgra) {
+    present.width = width;
+    present.height = height;
+    present.bgra = bgra;
+    glBindTexture(GL_TEXTURE_2D, present.texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, formatOf(bgra), typeOf(bgra), nullptr);
+    present.bindFramebuffer(GL_READ_FRAMEBUFFER, present.framebuffer);
+    present.framebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, present.texture, 0);
+}
 }  // namespace
 
 const char* glRendererName() {
@@ -78,8 +96,9 @@ const char* glRendererName() {
     return name ? name : "";
 }
 
-bool glCanPresentSoftFrames() {
+bool glPrepareSoftFrames(int width, int height, bool bgra) {
     present = Present{};
+    if (width <= 0 || height <= 0) return false;
     // Framebuffer objects and their blit: OpenGL 3.0, or the extension before.
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
@@ -89,33 +108,32 @@ bool glCanPresentSoftFrames() {
     load(&present.genFramebuffers, "glGenFramebuffers");
     load(&present.bindFramebuffer, "glBindFramebuffer");
     load(&present.framebufferTexture2D, "glFramebufferTexture2D");
+    load(&present.checkFramebufferStatus, "glCheckFramebufferStatus");
     load(&present.blitFramebuffer, "glBlitFramebuffer");
-    return present.genFramebuffers && present.bindFramebuffer && present.framebufferTexture2D &&
-           present.blitFramebuffer;
+    if (!present.genFramebuffers || !present.bindFramebuffer || !present.framebufferTexture2D ||
+        !present.checkFramebufferStatus || !present.blitFramebuffer)
+        return false;
+    for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; ++i) {
+    }  // what came before is not ours to judge
+    glGenTextures(1, &present.texture);
+    present.genFramebuffers(1, &present.framebuffer);
+    sizeTexture(width, height, bgra);
+    // A texture too large for the renderer fails here, not frame after frame.
+    bool ready = present.checkFramebufferStatus(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE &&
+                 glGetError() == GL_NO_ERROR;
+    present.bindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    if (!ready) present.blitFramebuffer = nullptr;
+    return ready;
 }
 
 void presentSoftFrame(const SoftFramebuffer& fb) {
     if (fb.width <= 0 || fb.height <= 0 || !present.blitFramebuffer) return;
-    // Bytes in B, G, R, A order go into the texture as they are.
-    const GLenum format = fb.bgra ? GL_BGRA : GL_RGBA;
-    const GLenum type = fb.bgra ? GL_UNSIGNED_INT_8_8_8_8_REV : GL_UNSIGNED_BYTE;
-    if (present.texture == 0) {
-        glGenTextures(1, &present.texture);
-        present.genFramebuffers(1, &present.framebuffer);
-    }
+    if (present.width != fb.width || present.height != fb.height || present.bgra != fb.bgra)
+        sizeTexture(fb.width, fb.height, fb.bgra);
     glBindTexture(GL_TEXTURE_2D, present.texture);
-    if (present.width != fb.width || present.height != fb.height || present.bgra != fb.bgra) {
-        present.width = fb.width;
-        present.height = fb.height;
-        present.bgra = fb.bgra;
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, fb.width, fb.height, 0, format, type, nullptr);
-        present.bindFramebuffer(GL_READ_FRAMEBUFFER, present.framebuffer);
-        present.framebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, present.texture, 0);
-    }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, fb.width, fb.height, format, type, fb.pixels.data());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, fb.width, fb.height, formatOf(fb.bgra), typeOf(fb.bgra),
+                    fb.pixels.data());
     // The texture's row 0 is the frame's top row; the window counts rows from
     // the bottom, so the blit turns it upside down.
     present.bindFramebuffer(GL_READ_FRAMEBUFFER, present.framebuffer);

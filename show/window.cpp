@@ -150,7 +150,9 @@ void initGraphics() {
     glDrawApi.setupView(screenWidth, screenHeight);
     consolePrint("</openGL>\n");
     // Chosen again for every context: a toggle may land on another renderer.
-    drawsInSoftware = drawInSoftware(std::getenv("VORTELAN_DRAW"), glRendererName()) && glCanPresentSoftFrames();
+    // In the window's byte order, so that showing a frame is a plain copy.
+    drawsInSoftware = drawInSoftware(std::getenv("VORTELAN_DRAW"), glRendererName()) &&
+                      glPrepareSoftFrames(screenWidth, screenHeight, true);
     if (drawsInSoftware) {
         liveFramebuffer.bgra = true;
         useSoftFramebuffer(&liveFramebuffer, screenWidth, screenHeight);
