@@ -76,6 +76,10 @@ GlContextHandle platformCreateContext(DeviceContext dc);
 bool platformMakeCurrent(DeviceContext dc, GlContextHandle context);
 bool platformDeleteContext(GlContextHandle context);
 void platformSwapBuffers(DeviceContext dc);
+// An OpenGL function beyond 1.1 by name, for the current context; null when
+// the library does not have it (whether the context offers it is for the
+// caller to ask GL).
+void* platformGlFunction(const char* name);
 // Error code of the last failed platform call (0 when none); its text goes to
 // standard error when the failure happens.
 uint32_t platformLastError();

@@ -228,6 +228,8 @@ void platformSwapBuffers(DeviceContext dc) {
     if (dc) SDL_GL_SwapWindow(sdl(dc));
 }
 
+void* platformGlFunction(const char* name) { return SDL_GL_GetProcAddress(name); }
+
 uint32_t platformLastError() { return lastError; }
 
 // --- Messages ------------------------------------------------------------------

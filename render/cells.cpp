@@ -4,17 +4,17 @@
 #include <cstdint>
 
 #include "core/globals.h"
-#include "render/draw.h"
 #include "render/frame_state.h"
 
 namespace {
-void emptyColor() { draw->color3f(emptyCellColor[0], emptyCellColor[1], emptyCellColor[2]); }
+void emptyQuad(std::vector<DrawRect>* out, float x0, float y0, float x1, float y1) {
+    out->push_back({x0, y0, x1, y1, {emptyCellColor[0], emptyCellColor[1], emptyCellColor[2]}});
+}
 
-void quadf(float x0, float y0, float x1, float y1) {
-    draw->vertex2f(x0, y0);
-    draw->vertex2f(x1, y0);
-    draw->vertex2f(x1, y1);
-    draw->vertex2f(x0, y1);
+void inkQuad(std::vector<DrawRect>* out, float cx, float cy, float x0, float y0, float x1, float y1) {
+    DrawRect& r = out->emplace_back();
+    r = {x0, y0, x1, y1, {}};
+    cellColor(cx, cy, r.color);
 }
 
 int tally(int count, const int* edge) {
@@ -24,7 +24,7 @@ int tally(int count, const int* edge) {
 }
 }  // namespace
 
-void setCellColor(float x, float y) {
+void cellColor(float x, float y, float rgb[3]) {
     // Bands follow the hyperbolas x * y = constant, one step per ~371.7.
     int64_t band = static_cast<int64_t>(static_cast<double>(x * y) * 0.0026904792012505353);
     float r = 1.0f, g = 1.0f, b = 1.0f;
@@ -38,37 +38,35 @@ void setCellColor(float x, float y) {
     r = m + inkSaturation * (r - m);
     g = m + inkSaturation * (g - m);
     b = m + inkSaturation * (b - m);
-    draw->color3f(invertBlend(r), invertBlend(g), invertBlend(b));
+    rgb[0] = invertBlend(r);
+    rgb[1] = invertBlend(g);
+    rgb[2] = invertBlend(b);
 }
 
-void drawCell(int count, float x0, float y0, float x1, float y1, const int* top, const int* left,
-              const int* right, const int* bottom) {
+void drawCell(std::vector<DrawRect>* out, int count, float x0, float y0, float x1, float y1, const int* top,
+              const int* left, const int* right, const int* bottom) {
     int inside = tally(count, top) + tally(count, left) + tally(count, right) + tally(count, bottom);
 
     if (inside == 0) {
         // Empty cells are inset by the gap at their right and bottom sides.
-        emptyColor();
+        // Integer corners, truncated toward zero as glVertex2i would be given them.
         int ix0 = static_cast<int>(x0), iy0 = static_cast<int>(y0);
         int ix1 = static_cast<int>(x1 - static_cast<float>(cellGap));
         int iy1 = static_cast<int>(y1 - static_cast<float>(cellGap));
-        draw->vertex2i(ix0, iy0);
-        draw->vertex2i(ix1, iy0);
-        draw->vertex2i(ix1, iy1);
-        draw->vertex2i(ix0, iy1);
+        emptyQuad(out, static_cast<float>(ix0), static_cast<float>(iy0), static_cast<float>(ix1),
+                  static_cast<float>(iy1));
         return;
     }
     if (inside == 4 * (count + 1)) {
         // Ink cells keep a one-pixel gap whatever cellGap says.
-        setCellColor(x0, y0);
-        quadf(x0, y0, x1 - 1.0f, y1 - 1.0f);
+        inkQuad(out, x0, y0, x0, y0, x1 - 1.0f, y1 - 1.0f);
         return;
     }
     if (count < detailStep) {
         if (top[0])
-            setCellColor(x0, y0);
+            inkQuad(out, x0, y0, x0, y0, x1 - 1.0f, y1 - 1.0f);
         else
-            emptyColor();
-        quadf(x0, y0, x1 - 1.0f, y1 - 1.0f);
+            emptyQuad(out, x0, y0, x1 - 1.0f, y1 - 1.0f);
         return;
     }
     if (count >= 2) {
@@ -83,10 +81,10 @@ void drawCell(int count, float x0, float y0, float x1, float y1, const int* top,
         sampleRow(count, H, x0, ym, x1, ym);
         H[0] = left[h];
         H[count] = right[h];
-        drawCell(h, x0, y0, xm, ym, top, left, V, H);
-        drawCell(h, xm, y0, x1, ym, top + h, V, right, H + h);
-        drawCell(h, xm, ym, x1, y1, H + h, V + h, right + h, bottom + h);
-        drawCell(h, x0, ym, xm, y1, H, left + h, V + h, bottom);
+        drawCell(out, h, x0, y0, xm, ym, top, left, V, H);
+        drawCell(out, h, xm, y0, x1, ym, top + h, V, right, H + h);
+        drawCell(out, h, xm, ym, x1, y1, H + h, V + h, right + h, bottom + h);
+        drawCell(out, h, x0, ym, xm, y1, H, left + h, V + h, bottom);
         return;
     }
     // A 4-pixel cell at full detail: one dot per corner, each in its own colour.
@@ -102,9 +100,8 @@ void drawCell(int count, float x0, float y0, float x1, float y1, const int* top,
     };
     for (const Dot& dot : dots) {
         if (dot.sample)
-            setCellColor(dot.cx, dot.cy);
+            inkQuad(out, dot.cx, dot.cy, dot.fx, dot.fy, dot.fx + 1.0f, dot.fy + 1.0f);
         else
-            emptyColor();
-        quadf(dot.fx, dot.fy, dot.fx + 1.0f, dot.fy + 1.0f);
+            emptyQuad(out, dot.fx, dot.fy, dot.fx + 1.0f, dot.fy + 1.0f);
     }
 }

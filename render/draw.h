@@ -31,6 +31,13 @@ constexpr DrawEnum DRAW_TEXTURE_WRAP_T = 0x2803;
 constexpr DrawEnum DRAW_CLAMP = 0x2900;
 constexpr DrawEnum DRAW_REPEAT = 0x2901;
 
+// One flat quad whose corners are (x0, y0), (x1, y0), (x1, y1), (x0, y1) in
+// that order, all in one colour: what the block sweep draws, thousands a frame.
+struct DrawRect {
+    float x0, y0, x1, y1;
+    float color[3];
+};
+
 struct DrawApi {
     // Viewport and the pixel-exact projection: origin top-left, y downward,
     // one unit per pixel; culling and depth test off.
@@ -53,6 +60,10 @@ struct DrawApi {
     void (*texParameteri)(DrawEnum target, DrawEnum name, int value);
     void (*texImage2D)(DrawEnum target, int level, int internalFormat, int width, int height, int border,
                        DrawEnum format, DrawEnum type, const void* pixels);
+    // begin(DRAW_QUADS), then per rectangle color3f and its four corners
+    // through vertex2f, then end(): one call where the back end can do better
+    // than one call a vertex.
+    void (*rectangles)(const DrawRect* rects, int count);
 };
 
 extern const DrawApi glDrawApi;

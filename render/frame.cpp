@@ -8,27 +8,86 @@
 #include "render/cells.h"
 #include "render/draw.h"
 #include "render/overlays.h"
+#include "render/workers.h"
 #include "timeline/timeline.h"
 
 void (*frameTimeline)() = updateTimeline;
 
 namespace {
-// Ping-pong edge buffers: on odd diagonals the blocks read their top and left
-// edges from the A pair and write their bottom and right edges into B; on even
-// diagonals the other way round.
-std::vector<int> rowEdgesA, rowEdgesB, columnEdgesA, columnEdgesB;
+// Every block edge of the frame, each sampled once and read by the two blocks
+// that meet there: rowEdges holds the horizontal edges, blocksAcross to a line
+// y = 64 o for o = 0 .. blocksDown; columnEdges the vertical ones, blocksAcross
+// + 1 to a block row, the one at index t on x = 64 t.
+std::vector<int> rowEdges, columnEdges;
+// The quads of each block row, and where each block's quads begin in its row.
+std::vector<std::vector<DrawRect>> rowQuads;
+std::vector<int> blockStart;  // blocksAcross + 1 per block row, the last the row's end
+// All quads of the frame in the order of the anti-diagonal sweep.
+std::vector<DrawRect> frameQuads;
+
+int* rowEdge(int line, int t) { return &rowEdges[(static_cast<size_t>(line) * blocksAcross + t) * EDGE_SAMPLES]; }
+int* columnEdge(int o, int line) {
+    return &columnEdges[(static_cast<size_t>(o) * (blocksAcross + 1) + line) * EDGE_SAMPLES];
+}
 
 void sampleEdge(int* out, float x, float y, float dx, float dy) {
     for (int k = 0; k < EDGE_SAMPLES; ++k) out[k] = frameScene(x + dx * static_cast<float>(k), y + dy * static_cast<float>(k));
 }
+
+// The edges block row o samples: each block its right and bottom edge, the
+// top row its top edges too, the left column its left edge.
+void sampleRowEdges(int o, int, void*) {
+    const float B = BLOCK_SIZE;
+    const float y0 = B * static_cast<float>(o);
+    for (int t = 0; t < blocksAcross; ++t) {
+        const float x0 = B * static_cast<float>(t);
+        if (o == 0) sampleEdge(rowEdge(0, t), x0, 0.0f, 4.0f, 0.0f);
+        if (t == 0) sampleEdge(columnEdge(o, 0), 0.0f, y0, 0.0f, 4.0f);
+        sampleEdge(columnEdge(o, t + 1), x0 + B, y0, 0.0f, 4.0f);
+        sampleEdge(rowEdge(o + 1, t), x0, y0 + B, 4.0f, 0.0f);
+    }
+}
+
+// The cells of block row o, once every edge is there.
+void drawRowCells(int o, int, void*) {
+    const float B = BLOCK_SIZE;
+    const float y0 = B * static_cast<float>(o);
+    std::vector<DrawRect>* quads = &rowQuads[o];
+    int* start = &blockStart[static_cast<size_t>(o) * (blocksAcross + 1)];
+    quads->clear();
+    for (int t = 0; t < blocksAcross; ++t) {
+        const float x0 = B * static_cast<float>(t);
+        start[t] = static_cast<int>(quads->size());
+        drawCell(quads, 16, x0, y0, x0 + B, y0 + B, rowEdge(o, t), columnEdge(o, t), columnEdge(o, t + 1),
+                 rowEdge(o + 1, t));
+    }
+    start[blocksAcross] = static_cast<int>(quads->size());
+}
+
+// The blocks' quads in the sweep's order: diagonal d = t + o from 0 on, each
+// from its upper-right block to its lower-left one.
+void gatherQuads() {
+    frameQuads.clear();
+    for (int d = 0; d <= blocksAcross + blocksDown - 2; ++d) {
+        for (int o = std::max(0, d - blocksAcross + 1); o <= std::min(d, blocksDown - 1); ++o) {
+            const int t = d - o;
+            const int* start = &blockStart[static_cast<size_t>(o) * (blocksAcross + 1)];
+            const DrawRect* row = rowQuads[o].data();
+            frameQuads.insert(frameQuads.end(), row + start[t], row + start[t + 1]);
+        }
+    }
+}
 }  // namespace
 
 void allocateEdgeBuffers() {
-    // A bottom edge of block row o goes to slot o + 1, so the row buffers need
-    // blocksDown + 1 slots; the column buffers get the same for simplicity.
-    size_t entries = static_cast<size_t>(std::max(blocksDown, 1) + 1) * EDGE_SAMPLES;
-    for (std::vector<int>* buffer : {&rowEdgesA, &rowEdgesB, &columnEdgesA, &columnEdgesB})
-        if (buffer->size() < entries) buffer->assign(entries, 0);
+    // Only grows: a smaller grid uses the front of the same buffers.
+    const size_t across = static_cast<size_t>(std::max(blocksAcross, 1));
+    const size_t down = static_cast<size_t>(std::max(blocksDown, 1));
+    if (rowEdges.size() < (down + 1) * across * EDGE_SAMPLES) rowEdges.assign((down + 1) * across * EDGE_SAMPLES, 0);
+    if (columnEdges.size() < down * (across + 1) * EDGE_SAMPLES)
+        columnEdges.assign(down * (across + 1) * EDGE_SAMPLES, 0);
+    if (rowQuads.size() < down) rowQuads.resize(down);
+    if (blockStart.size() < down * (across + 1)) blockStart.assign(down * (across + 1), 0);
 }
 
 void renderFrame() {
@@ -45,32 +104,15 @@ void renderFrame() {
     draw->clearColor(grey, grey, grey, 0.0f);
     draw->clear(DRAW_COLOR_BUFFER_BIT | DRAW_DEPTH_BUFFER_BIT);
 
+    // The scene is only read from here to the end of the sweep, so block rows
+    // can be sampled side by side: first all edges, then the cells inside them.
     allocateEdgeBuffers();  // only grows, and only when the grid has grown
-    const int S = EDGE_SAMPLES;
-    const float B = BLOCK_SIZE;
-    draw->begin(DRAW_QUADS);
-    for (int d = 0; d <= blocksAcross + blocksDown - 2; ++d) {
-        bool odd = (d & 1) != 0;
-        int* readRows = odd ? rowEdgesA.data() : rowEdgesB.data();
-        int* readColumns = odd ? columnEdgesA.data() : columnEdgesB.data();
-        int* writeRows = odd ? rowEdgesB.data() : rowEdgesA.data();
-        int* writeColumns = odd ? columnEdgesB.data() : columnEdgesA.data();
-        // Only the blocks of the top row and of the left column get fresh top and
-        // left edges; all others inherit them from the previous diagonal.
-        if (d < blocksAcross) sampleEdge(readRows, B * static_cast<float>(d), 0.0f, 4.0f, 0.0f);
-        if (d < blocksDown) sampleEdge(readColumns + d * S, 0.0f, B * static_cast<float>(d), 0.0f, 4.0f);
-        int firstRow = std::max(0, d - blocksAcross + 1);
-        int lastRow = std::min(d, blocksDown - 1);
-        for (int o = firstRow; o <= lastRow; ++o) {
-            int t = d - o;
-            float x0 = B * static_cast<float>(t), y0 = B * static_cast<float>(o);
-            sampleEdge(writeColumns + o * S, x0 + B, y0, 0.0f, 4.0f);
-            sampleEdge(writeRows + (o + 1) * S, x0, y0 + B, 4.0f, 0.0f);
-            drawCell(16, x0, y0, x0 + B, y0 + B, readRows + o * S, readColumns + o * S, writeColumns + o * S,
-                     writeRows + (o + 1) * S);
-        }
+    if (blocksAcross > 0 && blocksDown > 0) {
+        runPieces(blocksDown, sampleRowEdges, nullptr);
+        runPieces(blocksDown, drawRowCells, nullptr);
+        gatherQuads();
+        draw->rectangles(frameQuads.data(), static_cast<int>(frameQuads.size()));
     }
-    draw->end();
 
     if (currentDemoPhase() < 0)
         drawWarningTiles();

@@ -8,17 +8,14 @@
 // One colour per quad: the program never changes colour inside a quad. A texel
 // modulated by a colour between the 1/255 steps, or blended at an alpha other
 // than 0 or 255, is rounded once here and may differ from Mesa by one level;
-// the program draws neither.
+// the program draws neither. Clears, the sweep's rectangles and large quads
+// are drawn in bands of rows on the render threads (render/workers.h), each
+// band taking every quad in order, so the pixels are those of one thread.
 #include <cstdint>
 #include <vector>
 
 #include "render/draw.h"
-
-struct SoftFramebuffer {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> pixels;  // RGBA, rows top to bottom
-};
+#include "render/soft_framebuffer.h"
 
 // What a test sees of one drawn quad.
 struct SoftQuad {
@@ -32,6 +29,7 @@ struct SoftQuad {
 extern const DrawApi softDrawApi;
 
 // Sizes fb, makes it the target of all drawing and forgets earlier textures.
+// Pixels and textures are kept in the byte order fb->bgra says.
 void useSoftFramebuffer(SoftFramebuffer* fb, int width, int height);
 // When log is set, every quad drawn is appended to it (tests only).
 void setSoftQuadLog(std::vector<SoftQuad>* log);

@@ -164,6 +164,8 @@ static void buildCrosses() {
         setChild(&crossGroups[k], 0, &crossBarH, intersectGroup);
         setChild(&crossGroups[k], 1, &crossBarV, intersectGroup);
     }
+    // The bars never move inside a cross: each cross has their disc as its own.
+    for (int k = 0; k < 4; ++k) boundUnion(&crossGroups[k]);
     crossGroups[4].count = 4;
     for (int k = 0; k < 4; ++k) setChild(&crossGroups[4], k, &crossGroups[k], unionGroup);
 }

@@ -3,6 +3,7 @@
 // evaluation function); a group holds such pairs and reads them through its own
 // frame. Which of the three readings (AND, OR, XOR) applies to a group is chosen
 // by whoever holds it, so the same group can be read in different ways.
+#include <cmath>
 #include <cstdint>
 
 // Answers 1 (inside) or 0 (outside) for the point (x, y) in the node's parent
@@ -53,9 +54,37 @@ struct ShapeGroup {
     // all); children[] still points at them, so evaluation is unchanged. A copy
     // of the group would point back at the original's edges.
     HalfPlane edges[GROUP_EDGES];
+    // A disc in the group's own frame outside which the group, read by
+    // boundReading, answers 0; null when there is none. Whoever builds the
+    // children sets it (the constructors, for their own edges); a holder
+    // reading the group that way passes it by without asking for points well
+    // outside. It holds only while the children stay as built.
+    ShapeFn boundReading;
+    float boundU, boundV, boundRadius;
 
     ShapeGroup() { initShapeGroup(this); }
 };
+
+// 1 when (x, y) in the coordinates the group's frame is set in lies so far
+// outside its bound disc that the group, read by its boundReading, answers 0
+// there whatever the rounding; 0 when that cannot be told (no bound, or not a
+// number, an infinity or a zero scale anywhere on the way).
+inline int outsideBound(const ShapeGroup* g, float x, float y) {
+    // The frame maps a point p to R (p - origin) / scale, R turning by (cos,
+    // sin) and stretching by L = |(cos, sin)|. With e = L^2 (p - origin) -
+    // scale R' centre, R' the transpose, the point's distance from the disc's
+    // centre in the frame is |e| / (L |scale|): outside when |e|^2 is more than
+    // radius^2 scale^2 L^2. No division on the way.
+    const double s = g->scale, c = g->cos, n = g->sin, length2 = c * c + n * n;
+    const double ex = length2 * (static_cast<double>(x) - g->x0) - s * (g->boundU * c + g->boundV * n);
+    const double ey = length2 * (static_cast<double>(y) - g->y0) - s * (g->boundV * c - g->boundU * n);
+    const double far = ex * ex + ey * ey;
+    // 1/64 more radius: the frame transform rounds the point to floats and
+    // the edges' normals were rounded too, each by far less.
+    const double r = g->boundRadius;
+    const double reach = r * r * (s * s) * length2 * (1.0 + 1.0 / 32.0);
+    return reach > 0.0 && far > reach && far < HUGE_VAL ? 1 : 0;
+}
 
 int insideDisc(const void* disc, float x, float y);
 int outsideDisc(const void* disc, float x, float y);

@@ -9,11 +9,16 @@
 #include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
+#include "render/draw_gl.h"
 #include "render/frame.h"
+#include "render/workers.h"
+#include "show/frame_meter.h"
 #include "show/window.h"
 #include "timeline/music.h"
 
 namespace {
+FrameMeter meter;
+
 // One pass of either loop: a message if one waits, else a frame. Returns false
 // when the message was the quit request.
 bool pumpOrDraw(Message* msg) {
@@ -22,7 +27,9 @@ bool pumpOrDraw(Message* msg) {
         platformDispatchMessage(msg);
     } else {
         renderFrame();
+        presentFrame();
         platformSwapBuffers(demoDC);
+        frameMeterSwap(&meter, performanceCounter());
     }
     return true;
 }
@@ -56,6 +63,10 @@ int demoMain(const char* commandLine) {
     // The warning screen runs to its end even when a quit request comes in;
     // a termination signal ends it, and the program, at once.
     Message msg;
+    startFrameMeter(&meter);
+    if (meter.on)
+        consolePrint("drawing: %s, %i threads, GL renderer %s\n", drawsInSoftware ? "software framebuffer" : "OpenGL",
+                     renderThreads(), glRendererName());
     startTicks = clockMillis();
     demoPhase.store(-1, std::memory_order_relaxed);
     int keepRunning = 1;

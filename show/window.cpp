@@ -3,12 +3,17 @@
 #include "show/window.h"
 
 #include <cstdint>
+#include <cstdlib>
 
 #include "core/diagnostics.h"
 #include "core/globals.h"
 #include "render/draw.h"
+#include "render/draw_choice.h"
+#include "render/draw_gl.h"
 #include "render/frame.h"
+#include "render/soft_draw.h"
 #include "render/textures.h"
+#include "render/workers.h"
 #include "shapes/scene_objects.h"
 #include "shapes/tile_glyph.h"
 #include "show/title.h"
@@ -16,6 +21,7 @@
 WindowHandle demoWindow = nullptr;
 DeviceContext demoDC = nullptr;
 GlContextHandle glContext = nullptr;
+bool drawsInSoftware = false;
 
 namespace {
 // Messages print addresses and handles as 32-bit hexadecimal values.
@@ -29,6 +35,7 @@ struct DisplayModeRecord {
     int bitsPerPixel;
 };
 DisplayModeRecord displayMode;
+SoftFramebuffer liveFramebuffer;  // the frames when drawn in software
 PixelFormat pixelFormat;
 constexpr int CDS_FULLSCREEN = 4;
 }  // namespace
@@ -138,13 +145,28 @@ void initGraphics() {
     allocateEdgeBuffers();
     consolePrint("<openGL setup=1 >");
     makeContextCurrent();  // reported there; drawing goes on regardless
-    draw->clearColor(0, 0, 0, 0);
-    draw->clear(DRAW_COLOR_BUFFER_BIT);
-    draw->setupView(screenWidth, screenHeight);
+    glDrawApi.clearColor(0, 0, 0, 0);
+    glDrawApi.clear(DRAW_COLOR_BUFFER_BIT);
+    glDrawApi.setupView(screenWidth, screenHeight);
     consolePrint("</openGL>\n");
+    // Chosen again for every context: a toggle may land on another renderer.
+    // In the window's byte order, so that showing a frame is a plain copy.
+    drawsInSoftware = drawInSoftware(std::getenv("VORTELAN_DRAW"), glRendererName()) &&
+                      glPrepareSoftFrames(screenWidth, screenHeight, true);
+    if (drawsInSoftware) {
+        liveFramebuffer.bgra = true;
+        useSoftFramebuffer(&liveFramebuffer, screenWidth, screenHeight);
+    } else {
+        draw = &glDrawApi;
+    }
+    setRenderThreads(availableCores());
     createTextures();  // the old context took its textures with it
     buildTileMap();
     buildSceneObjects();
+}
+
+void presentFrame() {
+    if (drawsInSoftware) presentSoftFrame(liveFramebuffer);
 }
 
 intptr_t windowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {

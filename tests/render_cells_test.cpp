@@ -2,6 +2,7 @@
 // colours, what a swept frame shows at every detail, the visiting order with
 // one sample per edge point, and the frame's colours.
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <string>
 
@@ -10,7 +11,7 @@
 
 namespace {
 using CellTest = SoftTarget;
-int calls = 0;
+std::atomic<int> calls{0};
 int countingEmpty(float, float) { return ++calls, 0; }
 float box[4];
 int inBox(float x, float y) { return x >= box[0] && x < box[2] && y >= box[1] && y < box[3]; }
@@ -52,17 +53,16 @@ TEST_F(CellTest, QuadsAndColoursForEachKindOfCell) {
             top[k] = inBox(x0 + 4 * k, y0), bottom[k] = inBox(x0 + 4 * k, y1);
             left[k] = inBox(x0, y0 + 4 * k), right[k] = inBox(x1, y0 + 4 * k);
         }
-        quads.clear();
-        drawCell(c.count, x0, y0, x1, y1, top, left, right, bottom);
-        // Each quad as "x0,y0,x1,y1" and its colour, e for the empty cells'; '?'
-        // when the corners are not top-left, top-right, bottom-right, bottom-left.
+        std::vector<DrawRect> cell;
+        drawCell(&cell, c.count, x0, y0, x1, y1, top, left, right, bottom);
+        // Each quad as "x0,y0,x1,y1" and its colour, e for the empty cells'.
         std::string got;
-        for (const SoftQuad& q : quads) {
-            bool ordered = q.y[1] == q.y[0] && q.x[2] == q.x[1] && q.y[3] == q.y[2] && q.x[3] == q.x[0];
+        for (const DrawRect& q : cell) {
             char item[64], colour[8];
-            std::snprintf(colour, sizeof colour, "%02x%02x%02x", q.rgb[0], q.rgb[1], q.rgb[2]);
-            std::snprintf(item, sizeof item, "%s%g,%g,%g,%g %s%s", got.empty() ? "" : " ", q.x[0], q.y[0], q.x[2], q.y[2],
-                          std::equal(q.color, q.color + 3, emptyCellColor) ? "e" : colour, ordered ? "" : "?");
+            std::snprintf(colour, sizeof colour, "%02x%02x%02x", colorToByte(q.color[0]), colorToByte(q.color[1]),
+                          colorToByte(q.color[2]));
+            std::snprintf(item, sizeof item, "%s%g,%g,%g,%g %s", got.empty() ? "" : " ", q.x0, q.y0, q.x1, q.y1,
+                          std::equal(q.color, q.color + 3, emptyCellColor) ? "e" : colour);
             got += item;
         }
         EXPECT_EQ(got, c.quads);
@@ -92,17 +92,26 @@ TEST_F(CellTest, EverySamplePointShowsTheScene) {
 TEST_F(CellTest, AntiDiagonalsAndOneSamplePerEdgePoint) {
     frameScene = countingEmpty;
     const int grids[][2] = {{3, 2}, {2, 3}, {4, 1}, {1, 3}, {2, 30}};  // 30 rows: more than 28 slots of edges
-    for (auto [across, down] : grids) {
-        grid(across, down);
-        calls = 0;
+    // Side by side on several threads, the block rows take the same samples
+    // and give the same quads in the same order.
+    for (int threads : {1, 3}) {
+        setRenderThreads(threads);
+        for (auto [across, down] : grids) {
+            grid(across, down);
+            calls = 0;
+            renderFrame();
+            // 34 new samples per block, 17 more for each fresh top and left edge.
+            EXPECT_EQ(calls, 34 * across * down + 17 * across + 17 * down) << across << "x" << down;
+        }
+        grid(3, 2);  // visited as (column, row): (0,0); (1,0), (0,1); (2,0), (1,1); (2,1)
         renderFrame();
-        // 34 new samples per block, 17 more for each fresh top and left edge.
-        EXPECT_EQ(calls, 34 * across * down + 17 * across + 17 * down) << across << "x" << down;
+        const int order[] = {0, 10, 1, 20, 11, 21};
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(int(quads.at(i).x[0]) / 64 * 10 + int(quads[i].y[0]) / 64, order[i]) << i << " on " << threads;
+        // Corners from the top-left one, clockwise.
+        for (const SoftQuad& q : quads)
+            EXPECT_TRUE(q.y[1] == q.y[0] && q.x[2] == q.x[1] && q.y[3] == q.y[2] && q.x[3] == q.x[0]);
     }
-    grid(3, 2);  // visited as (column, row): (0,0); (1,0), (0,1); (2,0), (1,1); (2,1)
-    renderFrame();
-    const int order[] = {0, 10, 1, 20, 11, 21};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(int(quads.at(i).x[0]) / 64 * 10 + int(quads[i].y[0]) / 64, order[i]) << i;
 }
 
 TEST_F(CellTest, ClearAndEmptyCellColours) {

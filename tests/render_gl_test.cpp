@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/config.h"
+#include "render/draw_gl.h"
 #include "show/window.h"
 #include "render/textures.h"
 #include "render_support.h"
@@ -105,7 +106,10 @@ TEST_F(GlVersusSoft, SamePixels) {
     screenWidth = width, screenHeight = height, fullscreen = 0, warningMillis = 250;
     deriveScreenGeometry();
     ASSERT_EQ(createDemoWindow(), 0);
+    setenv("VORTELAN_DRAW", "gl", 1);  // GL's own textures, whatever the renderer
     initGraphics();
+    unsetenv("VORTELAN_DRAW");
+    ASSERT_FALSE(drawsInSoftware);
     frameScene = ringsAndBands;
     std::vector<uint8_t> gl(size_t(width) * height * 4);
     for (size_t i = 0; i <= std::size(frames); ++i) {
@@ -122,6 +126,49 @@ TEST_F(GlVersusSoft, SamePixels) {
             if (std::memcmp(&gl[((height - 1 - p / width) * width + p % width) * 4], &fb.pixels[p * 4], 3) && !diff++)
                 first = p;
         EXPECT_EQ(diff, 0u) << "frame " << i << ", first at " << first % width << "," << first / width;
+    }
+    destroyDemoWindow();
+}
+
+// A software frame put on the window is the frame, pixel for pixel, in either
+// byte order, on a window whose width is no multiple of 4 or 64.
+TEST_F(GlVersusSoft, PresentedFramesAreTheSoftwareFrames) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    setSoftQuadLog(nullptr);
+    const int width = 498, height = 230;
+    screenWidth = width, screenHeight = height, fullscreen = 0, warningMillis = 250;
+    deriveScreenGeometry();
+    ASSERT_EQ(createDemoWindow(), 0);
+    initGraphics();
+    // Sizes no texture can take are refused when the context is set up, and
+    // a frame then presented changes nothing.
+    for (auto [w, h] : {std::pair{1 << 20, 16}, std::pair{0, 16}, std::pair{16, -1}})
+        EXPECT_FALSE(glPrepareSoftFrames(w, h, true)) << w << "x" << h;
+    frameScene = ringsAndBands;
+    std::vector<uint8_t> shown(size_t(width) * height * 4);
+    for (bool bgra : {true, false}) {
+        if (!glPrepareSoftFrames(width, height, bgra)) {
+            destroyDemoWindow();
+            GTEST_SKIP() << "no framebuffer blits in " << glRendererName();
+        }
+        for (size_t i = 0; i <= std::size(frames); ++i) {
+            current = i < std::size(frames) ? frames[i] : nullptr;
+            fb.bgra = bgra;
+            useSoftFramebuffer(&fb, width, height);
+            createTextures();
+            drawFrame();
+            presentSoftFrame(fb);
+            glReadPixels(0, 0, width, height, DRAW_RGBA, DRAW_UNSIGNED_BYTE, shown.data());  // rows bottom to top
+            platformSwapBuffers(demoDC);
+            size_t diff = 0, first = 0;
+            for (size_t p = 0; p < size_t(width) * height; ++p) {
+                const uint8_t* s = &shown[((height - 1 - p / width) * width + p % width) * 4];
+                const uint8_t* f = &fb.pixels[p * 4];
+                if ((s[0] != f[bgra ? 2 : 0] || s[1] != f[1] || s[2] != f[bgra ? 0 : 2]) && !diff++) first = p;
+            }
+            EXPECT_EQ(diff, 0u) << "frame " << i << " bgra " << bgra << ", first at " << first % width << ","
+                                << first / width;
+        }
     }
     destroyDemoWindow();
 }

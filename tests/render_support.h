@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "render/frame.h"
 #include "render/soft_draw.h"
+#include "render/workers.h"
 #include "timeline/composition.h"
 #include "timeline/timeline.h"
 
@@ -26,6 +27,7 @@ struct SoftTarget : ::testing::Test {
     std::vector<SoftQuad> quads;
     void SetUp() override {
         resetDemoGlobals();
+        setRenderThreads(1);
         setSoftQuadLog(&quads);
         frameTimeline = [] {};
     }
