@@ -9,19 +9,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "tools/wav/wav_file.h"
+
 namespace {
 
 constexpr int RATE = 44100;
 constexpr size_t CHUNK = 441;  // 10 ms, fine enough to attribute audio to orders
-
-void put16(std::vector<unsigned char>& b, unsigned v) {
-    b.push_back((unsigned char)(v & 0xFF));
-    b.push_back((unsigned char)((v >> 8) & 0xFF));
-}
-void put32(std::vector<unsigned char>& b, unsigned v) {
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
 
 double dB(double v) { return v > 0 ? 20 * std::log10(v) : -999.0; }
 
@@ -86,31 +79,18 @@ int main(int argc, char** argv) {
 
     double peak = 0, dc[2] = {0, 0};
     size_t clipped = 0, peakAt = 0;
-    std::vector<unsigned char> wav;
+    std::vector<int16_t> pcm;
     const size_t frames = audio.size() / 2;
-    wav.reserve(44 + 2 * audio.size());
-    wav.insert(wav.end(), {'R', 'I', 'F', 'F'});
-    put32(wav, unsigned(36 + 2 * audio.size()));
-    wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    put32(wav, 16);
-    put16(wav, 1);  // PCM
-    put16(wav, 2);
-    put32(wav, RATE);
-    put32(wav, RATE * 4);
-    put16(wav, 4);
-    put16(wav, 16);
-    wav.insert(wav.end(), {'d', 'a', 't', 'a'});
-    put32(wav, unsigned(2 * audio.size()));
+    pcm.reserve(audio.size());
     for (size_t i = 0; i < audio.size(); ++i) {
         const double v = audio[i];
         if (std::fabs(v) > peak) peak = std::fabs(v), peakAt = i / 2;
         dc[i & 1] += v;
         long s = std::lround(v * 32767.0);
         if (s > 32767 || s < -32768) ++clipped, s = s > 0 ? 32767 : -32768;
-        put16(wav, unsigned(s) & 0xFFFF);
+        pcm.push_back(static_cast<int16_t>(s));
     }
-    FILE* out = std::fopen(argv[2], "wb");
-    if (!out || std::fwrite(wav.data(), 1, wav.size(), out) != wav.size() || std::fclose(out) != 0) {
+    if (!writeFileBytes(argv[2], stereoWav16(pcm, RATE))) {
         std::fprintf(stderr, "render_module: cannot write %s\n", argv[2]);
         return 1;
     }
