@@ -30,6 +30,11 @@ const char* const USAGE_TEXT =
     "Without options the settings come from vortelan.ini in the current directory:\n"
     "one key=value per line, e.g. 'width = 800', blanks ignored, '#' starts a comment.\n"
     "\n"
+    "environment: VORTELAN_FPS=1 prints frames drawn and the worst frame time\n"
+    "once a second; VORTELAN_DRAW=gl or soft picks OpenGL or the program's own\n"
+    "framebuffer (default: its own where OpenGL runs on the processor);\n"
+    "VORTELAN_MESSAGES=stderr writes messages there instead of showing a box.\n"
+    "\n"
     "--help (-h) prints this text, --version (-V) the version and the SDL and\n"
     "libopenmpt versions in use; neither opens a window.\n";
 
