@@ -2,7 +2,10 @@
 // needs, the window procedure and the fullscreen toggle.
 #include "show/window.h"
 
+#include <strings.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "core/diagnostics.h"
@@ -151,7 +154,13 @@ void initGraphics() {
     consolePrint("</openGL>\n");
     // Chosen again for every context: a toggle may land on another renderer.
     // In the window's byte order, so that showing a frame is a plain copy.
-    drawsInSoftware = drawInSoftware(std::getenv("VORTELAN_DRAW"), glRendererName()) &&
+    const char* choice = std::getenv("VORTELAN_DRAW");
+    static bool choiceTold = false;
+    if (choice && *choice && strcasecmp(choice, "gl") != 0 && strcasecmp(choice, "soft") != 0 && !choiceTold) {
+        std::fprintf(stderr, "vortelan: VORTELAN_DRAW=%s is neither gl nor soft; the renderer decides\n", choice);
+        choiceTold = true;
+    }
+    drawsInSoftware = drawInSoftware(choice, glRendererName()) &&
                       glPrepareSoftFrames(screenWidth, screenHeight, true);
     if (drawsInSoftware) {
         liveFramebuffer.bgra = true;
