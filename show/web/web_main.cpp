@@ -81,9 +81,10 @@ void noNames(int, unsigned*) {}
 void noBind(DrawEnum, unsigned) {}
 void noParameter(DrawEnum, DrawEnum, int) {}
 void noImage(DrawEnum, int, int, int, int, int, DrawEnum, DrawEnum, const void*) {}
+void noRectangles(const DrawRect*, int) {}
 const DrawApi unseenDrawApi = {noInts,    noFloats4, noBits,  noEnum, noDraw, noFloats3, noBytes,
                                noInts,    noFloats2, noFloats2, noInts, noEnum, noEnum,  noEnums,
-                               noNames,   noBind,    noParameter, noImage};
+                               noNames,   noBind,    noParameter, noImage, noRectangles};
 int emptyScene(float, float) { return 0; }
 
 // Steps the offline show to frame `until`, seen or not.
