@@ -94,6 +94,14 @@ void drawFrame() {
             draw->texCoord2f(s[m], t[m]), draw->vertex2f(x[k], y[k]);
         draw->end();
     }
+    // Rectangles while a texture is on take the current coordinate's texel,
+    // an opaque one here, times each rectangle's own colour.
+    draw->disable(DRAW_BLEND);
+    draw->texCoord2f(1.5f / 64, 1.5f / 64);
+    const DrawRect textured[] = {{400, 222, 440, 238, {204 / 255.0f, 102 / 255.0f, 51 / 255.0f}},
+                                 {445.5f, 222.25f, 500.5f, 237.75f, {51 / 255.0f, 153 / 255.0f, 1.0f}}};
+    draw->rectangles(textured, 2);
+    draw->disable(DRAW_TEXTURE_2D);
 }
 using GlVersusSoft = SoftTarget;
 }  // namespace
