@@ -6,6 +6,10 @@
 #include <cctype>
 #include <string>
 
+bool drawChoiceKnown(const char* choice) {
+    return !choice || !*choice || strcasecmp(choice, "gl") == 0 || strcasecmp(choice, "soft") == 0;
+}
+
 bool drawInSoftware(const char* choice, const char* renderer) {
     if (choice && strcasecmp(choice, "gl") == 0) return false;
     if (choice && strcasecmp(choice, "soft") == 0) return true;

@@ -7,3 +7,6 @@
 // choice: the value of VORTELAN_DRAW (null when unset): "gl" or "soft" force
 // that back end, anything else leaves it to the renderer's name (GL_RENDERER).
 bool drawInSoftware(const char* choice, const char* renderer);
+// False for a value that is set but neither "gl" nor "soft" (in any case),
+// which the program then tells the user about.
+bool drawChoiceKnown(const char* choice);

@@ -2,8 +2,6 @@
 // needs, the window procedure and the fullscreen toggle.
 #include "show/window.h"
 
-#include <strings.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -156,7 +154,7 @@ void initGraphics() {
     // In the window's byte order, so that showing a frame is a plain copy.
     const char* choice = std::getenv("VORTELAN_DRAW");
     static bool choiceTold = false;
-    if (choice && *choice && strcasecmp(choice, "gl") != 0 && strcasecmp(choice, "soft") != 0 && !choiceTold) {
+    if (!drawChoiceKnown(choice) && !choiceTold) {
         std::fprintf(stderr, "vortelan: VORTELAN_DRAW=%s is neither gl nor soft; the renderer decides\n", choice);
         choiceTold = true;
     }

@@ -148,4 +148,8 @@ TEST(DrawChoice, SoftwareWhereGlRunsOnTheProcessorUnlessForced) {
     for (const auto& c : cases)
         EXPECT_EQ(drawInSoftware(c.choice, c.renderer), c.software)
             << (c.choice ? c.choice : "unset") << " / " << (c.renderer ? c.renderer : "null");
+    // Only a value that is set and means neither way is worth a word to the user.
+    for (auto [choice, known] : {std::pair<const char*, bool>{nullptr, true}, {"", true}, {"Gl", true},
+                                 {"SOFT", true}, {"fast", false}, {"software", false}, {"gl ", false}})
+        EXPECT_EQ(drawChoiceKnown(choice), known) << (choice ? choice : "unset");
 }
