@@ -398,6 +398,80 @@ TEST(CaptureColour, WithinALevelOfSwscalesAccuratePath) {
     EXPECT_LT(apart * 10, samples) << apart << " of " << samples << " samples apart";  // no shift of every sample
 }
 
+// The fast conversion, which takes runs of one colour as a whole, gives the
+// portable sums exactly: on frames of the show and on pictures of runs of every
+// length and place, alone and in blocks of equal rows, where a run's end
+// falls on, before and after the edge of a block of sixteen pixels.
+TEST(CaptureColour, FastPathIsThePortableSums) {
+    struct Case {
+        int width, height, runs;  // runs: most pixels in one run
+        int rowsAlike;            // rows repeated in blocks of this many
+    };
+    const Case cases[] = {{166, 30, 1, 1}, {70, 24, 40, 4}, {256, 20, 17, 8}, {1000, 16, 64, 16}, {48, 10, 400, 10}};
+    uint32_t seed = 12345;
+    auto next = [&](uint32_t n) { return ((seed = seed * 1664525u + 1013904223u) >> 8) % n; };
+    Frames show = drawnFrames(40, 1, 80, 82, 320, 240);
+    for (const Case& k : cases) {
+        std::vector<std::pair<int, std::vector<uint8_t>>> pictures;
+        std::vector<uint8_t> rgba(size_t(k.width) * k.height * 4);
+        const uint8_t palette[3][4] = {{200, 30, 90, 255}, {15, 240, 160, 255}, {0, 0, 0, 255}};
+        for (int y = 0; y < k.height; ++y) {
+            uint8_t* row = &rgba[size_t(y) * k.width * 4];
+            if (y % k.rowsAlike) {
+                std::memcpy(row, row - size_t(k.width) * 4, size_t(k.width) * 4);
+                continue;
+            }
+            for (int x = 0; x < k.width;) {
+                int run = 1 + int(next(uint32_t(k.runs) * 2)), colour = int(next(3));
+                for (; run > 0 && x < k.width; --run, ++x) std::memcpy(row + 4 * x, palette[colour], 4);
+            }
+        }
+        pictures.emplace_back(k.width, rgba);
+        if (k.width == 166) pictures.emplace_back(320, show[1]);
+        for (const auto& [w, picture] : pictures) {
+            const int h = int(picture.size() / 4 / size_t(w));
+            std::vector<uint8_t> yuv[2];
+            for (int portable = 0; portable < 2; ++portable) {
+                ColourScratch scratch;
+                scratch.portable = portable == 1;
+                yuv[portable].assign(size_t(w) * h * 3 / 2, 0);
+                uint8_t* base = yuv[portable].data();
+                rgbaToYuv420(picture.data(), w * 4, w, h, 0, h,
+                             YuvPicture{{base, base + w * h, base + w * h * 5 / 4}, {w, w / 2, w / 2}}, &scratch);
+            }
+            size_t differ = 0;
+            for (size_t i = 0; i < yuv[0].size(); ++i) differ += yuv[0][i] != yuv[1][i];
+            EXPECT_EQ(differ, 0u) << w << " x " << h << ", runs of " << k.runs;
+        }
+    }
+}
+
+// Bands of rows converted one call each, by one scratch in any order and after
+// another picture, give the picture converted whole: every band takes the rows
+// beyond its ends from the picture, never from an earlier call.
+TEST(CaptureColour, BandsInAnyOrderMakeTheWholePicture) {
+    constexpr int w = 70, h = 48;
+    Frames frames = drawnFrames(40, 1, 90, 100, w, h);
+    frames.erase(frames.begin() + 1, frames.end() - 1);
+    using Bands = std::vector<std::pair<int, int>>;
+    auto convert = [&](const std::vector<uint8_t>& rgba, const Bands& bands, ColourScratch* scratch) {
+        std::vector<uint8_t> yuv(size_t(w) * h * 3 / 2);
+        YuvPicture out{{yuv.data(), yuv.data() + w * h, yuv.data() + w * h * 5 / 4}, {w, w / 2, w / 2}};
+        for (auto [from, to] : bands) rgbaToYuv420(rgba.data(), w * 4, w, h, from, to, out, scratch);
+        return yuv;
+    };
+    ColourScratch fresh;
+    const std::vector<uint8_t> whole = convert(frames[1], {{0, h}}, &fresh);
+    ASSERT_FALSE(whole == convert(frames[0], {{0, h}}, &fresh)) << "two different pictures";
+    const std::vector<Bands> splits = {
+        {{0, 2}, {2, h}}, {{24, h}, {0, 24}}, {{46, h}, {0, 22}, {22, 46}}, {{0, 10}, {10, 30}, {30, h}}};
+    for (const Bands& bands : splits) {
+        ColourScratch scratch;
+        convert(frames[0], {{0, 24}, {24, h}}, &scratch);  // rows of another picture left behind
+        EXPECT_TRUE(convert(frames[1], bands, &scratch) == whole) << "bands from row " << bands[0].first;
+    }
+}
+
 // From the music alone: every order from the one frame on which it is first
 // heard, the end where the player says the song ends and nothing after it
 // counted as an order. The contact sheet's picks: the warning screen first, a

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/process.h"
+#include "render/workers.h"
 #include "tools/capture/output_file.h"
 #include "tools/capture/pipeline.h"
 
@@ -71,14 +72,14 @@ int record(Run& r, OutputFile& videoFile, OutputFile& sheetFile, Clock::time_poi
         r.encoder = openEncoder(videoFile.temp.c_str(), settings, interrupted, error);
         if (!r.encoder) return 1;
         r.converter = openConverter(o.width, o.height);
-        r.picture = allocPicture(r.encoder);
-        if (!r.converter || !r.picture) {
+        if (!r.converter || !makeRing(&r)) {
             *error = "the colour conversion cannot be set up";
             return 1;
         }
-        makeRing(&r);
     }
 
+    // Drawing and the colour conversion share the cores with x264's threads.
+    setRenderThreads(availableCores());
     std::thread renderer(renderThread, &r);
     if (r.video) encodeFrames(&r, progress, started);
     waitForRender(&r, progress, started);
@@ -146,7 +147,7 @@ int runCapture(const CaptureOptions& o) {
     std::string error;
     int status = record(r, videoFile, sheetFile, started, &error);
 
-    freePicture(&r.picture);
+    freeRing(&r);
     closeConverter(&r.converter);
     closeEncoder(&r.encoder);
     closeContactSheet(&r.sheet);

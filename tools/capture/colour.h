@@ -13,11 +13,12 @@ struct YuvPicture {
     int stride[3];
 };
 
-// What one converting thread keeps between frames: four rows of colours
-// filtered across, each used for two rows of chroma.
+// One converting thread's space: four rows of colours filtered across, each
+// used for two rows of chroma within one call.
 struct ColourScratch {
     std::vector<uint16_t> rows[4];
     int rowOf[4] = {-1, -1, -1, -1};
+    bool portable = false;  // the plain sums alone, as processors without SSE2 take them
 };
 
 // Converts the rows [row0, row1) of a width x height picture (width, height,

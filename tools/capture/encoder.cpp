@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "render/workers.h"
 #include "tools/capture/colour.h"
 
 extern "C" {
@@ -60,7 +61,7 @@ struct Encoder {
 
 struct PictureConverter {
     int width = 0, height = 0;
-    ColourScratch scratch;
+    ColourScratch scratch[MAX_RENDER_THREADS];
 };
 
 namespace {
@@ -250,9 +251,25 @@ PictureConverter* openConverter(int width, int height) {
 
 bool convertPicture(PictureConverter* c, const uint8_t* rgba, int stride, AVFrame* picture) {
     if (av_frame_make_writable(picture) < 0) return false;
-    YuvPicture out{{picture->data[0], picture->data[1], picture->data[2]},
-                   {picture->linesize[0], picture->linesize[1], picture->linesize[2]}};
-    rgbaToYuv420(rgba, stride, c->width, c->height, 0, c->height, out, &c->scratch);
+    struct Job {
+        PictureConverter* c;
+        const uint8_t* rgba;
+        int stride, pieces;
+        YuvPicture out;
+    } job{c, rgba, stride, 2 * renderThreads(),  // a late thread leaves less undone
+          {{picture->data[0], picture->data[1], picture->data[2]},
+           {picture->linesize[0], picture->linesize[1], picture->linesize[2]}}};
+    // Bands of even rows on the render threads; a band reads one row beyond
+    // either end, which no thread writes.
+    runPieces(
+        job.pieces,
+        [](int piece, int thread, void* context) {
+            const Job* j = static_cast<const Job*>(context);
+            const int pairs = j->c->height / 2;
+            rgbaToYuv420(j->rgba, j->stride, j->c->width, j->c->height, 2 * (pairs * piece / j->pieces),
+                         2 * (pairs * (piece + 1) / j->pieces), j->out, &j->c->scratch[thread]);
+        },
+        &job);
     return true;
 }
 

@@ -36,7 +36,8 @@ Encoder* openEncoder(const char* path, const EncoderSettings& settings, bool (*i
 AVFrame* allocPicture(const Encoder* encoder);
 void freePicture(AVFrame** picture);
 
-// Converts RGBA rows (alpha ignored) into picture; picture must be writable.
+// Converts RGBA rows (alpha ignored) into picture, in bands of rows on the
+// render threads (render/workers.h); picture must be writable.
 struct PictureConverter;
 PictureConverter* openConverter(int width, int height);
 bool convertPicture(PictureConverter* converter, const uint8_t* rgba, int stride, AVFrame* picture);

@@ -34,14 +34,19 @@ void showProgress(const Run* r, double elapsed) {
 
 bool interrupted() { return platformTerminationRequested(); }
 
-void makeRing(Run* r) {
-    const CaptureOptions& o = *r->options;
+bool makeRing(Run* r) {
     size_t most = size_t(offlineFrameSample(r->clock, 1) + 1);  // sound frames in one picture frame, at most
     r->slots.resize(RING_SLOTS);
     for (Slot& slot : r->slots) {
-        slot.rgba.assign(size_t(o.width) * size_t(o.height) * 4, 0);
+        slot.picture = allocPicture(r->encoder);
         slot.sound.assign(most * 2, 0);
+        if (!slot.picture) return false;
     }
+    return true;
+}
+
+void freeRing(Run* r) {
+    for (Slot& slot : r->slots) freePicture(&slot.picture);
 }
 
 void renderThread(Run* r) {
@@ -61,12 +66,10 @@ void renderThread(Run* r) {
         if (r->sheet && !addToContactSheet(r->sheet, k, show.fb.pixels.data(), show.fb.width * 4))
             error = "the contact sheet's thumbnails cannot be made";
         if (slot) {
-            // The picture changes places with the slot's buffer, which the next
-            // frame then overwrites whole (every frame begins by clearing it);
-            // the framebuffer keeps no pointer into its pixels.
-            Stopwatch handOver;
-            slot->rgba.swap(show.fb.pixels);
-            handOver.stop(&r->bench.handOver);
+            Stopwatch convert;
+            if (!convertPicture(r->converter, show.fb.pixels.data(), show.fb.width * 4, slot->picture))
+                error = "the colour conversion failed";
+            convert.stop(&r->bench.convert);
             slot->soundFrames = int(offlineFrameSample(r->clock, k + 1) - offlineFrameSample(r->clock, k));
             slot->frame = k;
             std::lock_guard<std::mutex> hold(r->lock);
@@ -110,12 +113,9 @@ bool encodeFrames(Run* r, bool progress, Clock::time_point started) {
         if (!take) continue;
 
         Slot& slot = r->slots[r->head];
-        Stopwatch convert;
-        bool ok = convertPicture(r->converter, slot.rgba.data(), r->options->width * 4, r->picture);
-        convert.stop(&r->bench.convert);
         Stopwatch encode;
-        ok = ok && encodeSound(r->encoder, slot.sound.data(), slot.soundFrames) &&
-             encodePicture(r->encoder, r->picture, slot.frame - r->range.from);
+        bool ok = encodeSound(r->encoder, slot.sound.data(), slot.soundFrames) &&
+                  encodePicture(r->encoder, slot.picture, slot.frame - r->range.from);
         encode.stop(&r->bench.encode);
         if (!ok) {
             r->failed.store(true);

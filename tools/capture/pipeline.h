@@ -1,9 +1,10 @@
 #pragma once
-// The capture's two sides: a render thread plays the show on its virtual clock
-// and hands each frame's picture and sound through a small ring of
-// preallocated slots to the calling thread, which converts the colours and
-// encodes (x264 adds threads of its own). Either side stops when the other
-// fails or a termination signal arrives.
+// The capture's two sides: a render thread plays the show on its virtual clock,
+// converts each frame's picture to YUV straight into a slot of a small ring of
+// preallocated slots and hands it with its sound to the calling thread, which
+// only feeds the encoder (x264 adds threads of its own), so x264 never waits
+// on the conversion. Either side stops when the other fails or a termination
+// signal arrives.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -20,9 +21,10 @@
 
 constexpr size_t RING_SLOTS = 4;  // frames between the render thread and the encoder
 
-// One frame on its way to the encoder: the picture as drawn and its sound.
+// One frame on its way to the encoder: the picture in the encoder's format and
+// its sound.
 struct Slot {
-    std::vector<uint8_t> rgba;
+    AVFrame* picture = nullptr;
     std::vector<int16_t> sound;
     int soundFrames = 0;
     int64_t frame = 0;
@@ -34,8 +36,7 @@ struct Run {
     Range range;
     bool video = false;
     Encoder* encoder = nullptr;
-    PictureConverter* converter = nullptr;
-    AVFrame* picture = nullptr;  // the converted frame, handed to the encoder
+    PictureConverter* converter = nullptr;  // the render thread's
     ContactSheet* sheet = nullptr;
 
     std::vector<Slot> slots;
@@ -55,8 +56,10 @@ struct Run {
 
 // True once a termination signal has arrived.
 bool interrupted();
-// Makes the ring's slots for the options' picture size and frame rate.
-void makeRing(Run* r);
+// Makes the ring's slots for the options' picture size and frame rate; false
+// when out of memory.
+bool makeRing(Run* r);
+void freeRing(Run* r);
 // The render thread: plays frames [0, range.last), filling the ring with those
 // in [range.from, range.to) and the contact sheet with its tiles.
 void renderThread(Run* r);

@@ -85,12 +85,11 @@ void printBench(const Bench& b, const CaptureOptions& o, const OfflineClock& clo
     line("  warning screen", b.render[0]);
     line("  order 16 (screen door)", b.render[1]);
     line("  the rest", b.render[2]);
-    line("into the ring", b.handOver);
     line("RGBA to YUV", b.convert);
     line("encoder calls", b.encode);
     line("encoding, all threads", encoding);
     std::printf("  waits: the render thread %.2f ms/frame for a free slot, the encoder %.2f ms/frame for a frame\n",
-                ms(b.renderWaitSeconds, b.handOver.frames), ms(b.encodeWaitSeconds, b.encode.frames));
+                ms(b.renderWaitSeconds, b.convert.frames), ms(b.encodeWaitSeconds, b.encode.frames));
     std::printf("  whole: %.2f s for %.2f s of show, %.2fx real time; processor %.2f s\n", wall, showSeconds,
                 wall > 0 ? showSeconds / wall : 0.0, double(processCpu) / NANOS);
 }

@@ -38,8 +38,7 @@ struct Bench {
     // Rendering by kind of frame: the warning screen, order 16 (the screen
     // door over the whole picture), everything else.
     Spent render[3];
-    Spent handOver;                // copying the frame into the ring
-    Spent convert;
+    Spent convert;                 // on the render thread, into the ring
     Spent encode;                  // the encoder calls on the calling thread
     double renderWaitSeconds = 0;  // the render thread waiting for a free slot
     double encodeWaitSeconds = 0;  // the encoder waiting for a frame
