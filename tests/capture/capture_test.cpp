@@ -248,6 +248,8 @@ TEST(CaptureCommandLine, RefusesWithOneLineAndLeavesNoFile) {
         {{"--from", "9", "--to", "3", "-o", v}, 2, "--to must come after --from"},
         {{"--preset", "warp", "-o", v}, 2, "unknown --preset 'warp'"},
         {{"--crf", "52", "-o", v}, 2, "--crf must be 0..51"},
+        {{"--qp", "20.5", "-o", v}, 2, "--qp must be a whole number 0..51, not '20.5'"},
+        {{"--qp", "18", "-o", v, "--crf", "18"}, 2, "give --crf or --qp, not both"},
         {{"--fps", "60"}, 2, "nothing to write"},
         {{"--warning", "0", "--from", "order:30", "-o", v}, 2, "never reaches order 30"},
         {{"--help"}, 1, "cannot write to standard output: No space left on device", stdoutTo("/dev/full")},
@@ -261,6 +263,8 @@ TEST(CaptureCommandLine, RefusesWithOneLineAndLeavesNoFile) {
         {{"-o", v, "--contact-sheet", "/sys/s.png"}, 1, "cannot write in the folder '/sys'"},
         {{"--to", "0.1", "-o", out / "link.mkv"}, 0, "wrote " + out / "plain", {}, "plain", 1, "me=hex subme=2"},
         {{"--fast", "--to", "0.1", "-o", out / longName}, 0, "wrote " + out / longName, {}, longName, 1, "me=dia subme=0"},
+        {{"--to", "0.1", "-o", v}, 0, "wrote " + v, {}, "v.mp4", 1, "rc=crf mbtree=1 crf=18.0"},
+        {{"--fast", "--qp", "21", "--to", "0.1", "-o", v}, 0, "wrote " + v, {}, "v.mp4", 1, "rc=cqp mbtree=0 qp=21"},
         {{"--fps", "23.976023976", "--to", "0.1", "-o", v}, 0, "--fps 23.976023976 is recorded as 24000/1001", {},
          "v.mp4", 2},
         {{"--fps", "1", "--to", "2", "-o", out / "v.mkv", "--contact-sheet", out / "s.png"}, 1,
@@ -284,7 +288,7 @@ TEST(CaptureCommandLine, RefusesWithOneLineAndLeavesNoFile) {
             EXPECT_EQ(o.err.compare(at, 18, "vortelan-capture: "), 0) << seen;
         if (!c.writes.empty()) {
             EXPECT_EQ(std::system(("ffprobe -v error '" + out / c.writes + "'").c_str()), 0) << seen;
-            EXPECT_NE(slurp(out / c.writes).find(c.encoder), std::string::npos) << "veryfast, or ultrafast with --fast\n" << seen;
+            EXPECT_NE(slurp(out / c.writes).find(c.encoder), std::string::npos) << "x264's settings\n" << seen;
             if (std::find(before.begin(), before.end(), c.writes + " file") == before.end())
                 std::filesystem::remove(out / c.writes);
         }

@@ -68,7 +68,7 @@ int record(Run& r, OutputFile& videoFile, OutputFile& sheetFile, Clock::time_poi
     }
 
     if (r.video) {
-        EncoderSettings settings{o.container, o.width, o.height, o.fpsNum, o.fpsDen, o.crf, o.preset};
+        EncoderSettings settings{o.container, o.width, o.height, o.fpsNum, o.fpsDen, o.crf, o.qp, o.preset};
         r.encoder = openEncoder(videoFile.temp.c_str(), settings, interrupted, error);
         if (!r.encoder) return 1;
         r.converter = openConverter(o.width, o.height);

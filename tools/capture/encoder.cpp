@@ -135,8 +135,13 @@ bool openVideo(Encoder* e, const EncoderSettings& s) {
     if (e->format->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     int r = av_opt_set(c->priv_data, "preset", s.preset.c_str(), 0);
     if (r < 0) return fail(e, libraryError(("the H.264 encoder refuses --preset " + s.preset).c_str(), r));
-    r = av_opt_set_double(c->priv_data, "crf", s.crf, 0);
-    if (r < 0) return fail(e, libraryError("the H.264 encoder refuses --crf", r));
+    if (s.qp >= 0) {
+        r = av_opt_set_int(c->priv_data, "qp", s.qp, 0);
+        if (r < 0) return fail(e, libraryError("the H.264 encoder refuses --qp", r));
+    } else {
+        r = av_opt_set_double(c->priv_data, "crf", s.crf, 0);
+        if (r < 0) return fail(e, libraryError("the H.264 encoder refuses --crf", r));
+    }
     r = avcodec_open2(c, codec, nullptr);
     if (r < 0) return fail(e, libraryError("the H.264 encoder cannot start", r));
     e->videoStream = avformat_new_stream(e->format, nullptr);

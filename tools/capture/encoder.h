@@ -24,6 +24,7 @@ struct EncoderSettings {
     int width, height;
     int64_t fpsNum, fpsDen;
     double crf;
+    int qp;  // a constant quantiser in place of crf when 0 or more
     std::string preset;
 };
 

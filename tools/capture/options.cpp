@@ -146,6 +146,8 @@ const char* captureUsage() {
            "                          end of the music); frames before --from are played\n"
            "                          but not written\n"
            "      --crf N             H.264 quality, 0 (lossless) .. 51 (default 18)\n"
+           "      --qp N              a constant quantiser 0..51 in place of --crf: less\n"
+           "                          encoding time, larger files\n"
            "      --preset NAME       H.264 speed: ultrafast superfast veryfast faster fast\n"
            "                          medium slow slower veryslow placebo\n"
            "                          (default veryfast)\n"
@@ -167,7 +169,7 @@ ParseResult parseCaptureOptions(int argc, char** argv, CaptureOptions* o, std::s
         *error = message;
         return ParseResult::Usage;
     };
-    bool presetGiven = false;
+    bool presetGiven = false, crfGiven = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         std::string name = arg, value;
@@ -195,7 +197,7 @@ ParseResult parseCaptureOptions(int argc, char** argv, CaptureOptions* o, std::s
 
         static const char* const valued[] = {"-o",   "--output", "--contact-sheet", "--width", "--height", "--fps",
                                              "--detail", "--warning", "--tail", "--from", "--to", "--crf",
-                                             "--preset"};
+                                             "--qp", "--preset"};
         bool known = false;
         for (const char* v : valued) known = known || name == v;
         if (!known) {
@@ -242,6 +244,10 @@ ParseResult parseCaptureOptions(int argc, char** argv, CaptureOptions* o, std::s
             int64_t num, den;
             if (!parseDecimal(v, 51, &num, &den)) return fail("--crf must be 0..51, not " + quoted(v));
             o->crf = double(num) / double(den);
+            crfGiven = true;
+        } else if (name == "--qp") {
+            if (!parseInt(v, 0, 51, &n)) return fail("--qp must be a whole number 0..51, not " + quoted(v));
+            o->qp = int(n);
         } else if (name == "--preset") {
             bool found = false;
             for (const char* p : PRESETS) found = found || value == p;
@@ -251,6 +257,7 @@ ParseResult parseCaptureOptions(int argc, char** argv, CaptureOptions* o, std::s
         }
     }
     if (o->fast && !presetGiven) o->preset = FAST_PRESET;
+    if (crfGiven && o->qp >= 0) return fail("give --crf or --qp, not both");
     if (o->output.empty() && o->contactSheet.empty())
         return fail("nothing to write: give -o FILE and/or --contact-sheet FILE.png (see --help)");
     if (!o->output.empty() && o->output == o->contactSheet)

@@ -12,6 +12,9 @@ enum class Container { None, Mp4, Mkv, Mov };
 // against 0.996 over 20-50 s; 0.996 against 0.997 in the screen door of order
 // 16), and two cores still record ahead of real time. ultrafast (--fast)
 // takes about half the processor time, for large pictures and slow machines.
+// A constant quantiser (--qp) spares x264 its look at every frame at half
+// size that the CRF needs: a fifth less encoding time, files a fifth larger
+// at the same fidelity (QP 20 against CRF 18 at 3840 x 2160).
 constexpr const char* DEFAULT_PRESET = "veryfast";
 constexpr double DEFAULT_CRF = 18;
 constexpr const char* FAST_PRESET = "ultrafast";
@@ -44,6 +47,7 @@ struct CaptureOptions {
     int64_t tailNum = 6, tailDen = 1;
     ShowMoment from, to;
     double crf = DEFAULT_CRF;
+    int qp = -1;               // --qp: a constant quantiser in place of the CRF; -1: none
     std::string preset = DEFAULT_PRESET;
     bool fast = false;         // --fast: FAST_PRESET unless --preset says otherwise
     bool quiet = false;

@@ -78,8 +78,13 @@ void printBench(const Bench& b, const CaptureOptions& o, const OfflineClock& clo
     encoding.wall = 0;
     encoding.cpu = processCpu - b.renderThreadCpu - b.planCpu;
     double showSeconds = double(framesPlayed) * double(clock.fpsDen) / double(clock.fpsNum);
-    std::printf("bench: %dx%d, %s, detail %d, crf %g, preset %s; music plan %.2f s\n", o.width, o.height,
-                rateText(o).c_str(), o.detail, o.crf, o.preset.c_str(), b.planSeconds);
+    char quality[32];
+    if (o.qp >= 0)
+        std::snprintf(quality, sizeof quality, "qp %d", o.qp);
+    else
+        std::snprintf(quality, sizeof quality, "crf %g", o.crf);
+    std::printf("bench: %dx%d, %s, detail %d, %s, preset %s; music plan %.2f s\n", o.width, o.height,
+                rateText(o).c_str(), o.detail, quality, o.preset.c_str(), b.planSeconds);
     std::printf("  %-24s %8s %8s %8s\n", "ms per frame", "wall", "cpu", "frames");
     line("render", render);
     line("  warning screen", b.render[0]);
