@@ -208,11 +208,12 @@ std::vector<std::string> listing(const Folder& folder) {
 // One line "vortelan-capture: ..." (two where a note comes before the
 // summary), status 2 for the command line, 1 for a failure and 128 + the
 // signal when interrupted, and nothing left behind: the folder as it was, but
-// for the one file a case writes, which FFmpeg must read, encoded veryfast
-// (ultrafast with --fast). Odd targets stay as they are, a symbolic link leads
-// to the file written, a name of 254 characters has room for its temporary
-// file. A capture started with SIGHUP
-// ignored keeps it ignored; a second signal ends the run at once, still
+// for the one file a case writes, which FFmpeg must read, encoded as its
+// options say (veryfast, ultrafast with --fast, a constant quantiser with
+// --qp). Odd targets stay as they are, a symbolic link leads to the file
+// written, a name of 254 characters has room for its temporary file; order 0,
+// the first heard, can open a range. A capture started with SIGHUP ignored
+// keeps it ignored; a second signal ends the run at once, still
 // removing the temporary file; a contact sheet that cannot be written takes
 // the finished video with it; a module that does not load fails the run.
 TEST(CaptureCommandLine, RefusesWithOneLineAndLeavesNoFile) {
@@ -265,6 +266,8 @@ TEST(CaptureCommandLine, RefusesWithOneLineAndLeavesNoFile) {
         {{"--fast", "--to", "0.1", "-o", out / longName}, 0, "wrote " + out / longName, {}, longName, 1, "me=dia subme=0"},
         {{"--to", "0.1", "-o", v}, 0, "wrote " + v, {}, "v.mp4", 1, "rc=crf mbtree=1 crf=18.0"},
         {{"--fast", "--qp", "21", "--to", "0.1", "-o", v}, 0, "wrote " + v, {}, "v.mp4", 1, "rc=cqp mbtree=0 qp=21"},
+        {{"--warning", "0.2", "--from", "order:0", "--to", "0.3", "-o", v}, 0, "wrote " + v + ": 0:00.10 (6 frames", {},
+         "v.mp4"},
         {{"--fps", "23.976023976", "--to", "0.1", "-o", v}, 0, "--fps 23.976023976 is recorded as 24000/1001", {},
          "v.mp4", 2},
         {{"--fps", "1", "--to", "2", "-o", out / "v.mkv", "--contact-sheet", out / "s.png"}, 1,
