@@ -65,11 +65,14 @@ void renderThread(Run* r) {
         step.stop(&r->bench.render[show.order < 0 && !show.pastEnd ? 0 : orderReached == 16 ? 1 : 2]);
         if (r->sheet && !addToContactSheet(r->sheet, k, show.fb.pixels.data(), show.fb.width * 4))
             error = "the contact sheet's thumbnails cannot be made";
-        if (slot) {
+        if (slot && error.empty()) {
             Stopwatch convert;
-            if (!convertPicture(r->converter, show.fb.pixels.data(), show.fb.width * 4, slot->picture))
-                error = "the colour conversion failed";
+            bool converted = convertPicture(r->converter, show.fb.pixels.data(), show.fb.width * 4, slot->picture);
             convert.stop(&r->bench.convert);
+            if (!converted) {
+                error = "the colour conversion failed";
+                break;  // the slot stays free: the encoder never sees a half-made frame
+            }
             slot->soundFrames = int(offlineFrameSample(r->clock, k + 1) - offlineFrameSample(r->clock, k));
             slot->frame = k;
             std::lock_guard<std::mutex> hold(r->lock);
