@@ -103,6 +103,18 @@ void drawFrame() {
     draw->rectangles(textured, 2);
     draw->disable(DRAW_TEXTURE_2D);
 }
+// Pixels of the window (read back, rows bottom to top) that differ from the
+// framebuffer's colours, and where the first is.
+std::string differences(const std::vector<uint8_t>& shown, const SoftFramebuffer& fb) {
+    size_t diff = 0, first = 0;
+    for (size_t p = 0; p < size_t(fb.width) * fb.height; ++p) {
+        const uint8_t* s = &shown[((fb.height - 1 - p / fb.width) * fb.width + p % fb.width) * 4];
+        const uint8_t* f = &fb.pixels[p * 4];
+        if ((s[0] != f[fb.bgra ? 2 : 0] || s[1] != f[1] || s[2] != f[fb.bgra ? 0 : 2]) && !diff++) first = p;
+    }
+    return diff == 0 ? "" : std::to_string(diff) + ", the first at " + std::to_string(first % fb.width) + "," +
+                                std::to_string(first / fb.width);
+}
 using GlVersusSoft = SoftTarget;
 }  // namespace
 
@@ -129,11 +141,7 @@ TEST_F(GlVersusSoft, SamePixels) {
         useSoftFramebuffer(&fb, width, height);
         createTextures();
         drawFrame();
-        size_t diff = 0, first = 0;
-        for (size_t p = 0; p < size_t(width) * height; ++p)
-            if (std::memcmp(&gl[((height - 1 - p / width) * width + p % width) * 4], &fb.pixels[p * 4], 3) && !diff++)
-                first = p;
-        EXPECT_EQ(diff, 0u) << "frame " << i << ", first at " << first % width << "," << first / width;
+        EXPECT_EQ(differences(gl, fb), "") << "frame " << i;
     }
     destroyDemoWindow();
 }
@@ -168,14 +176,7 @@ TEST_F(GlVersusSoft, PresentedFramesAreTheSoftwareFrames) {
             presentSoftFrame(fb);
             glReadPixels(0, 0, width, height, DRAW_RGBA, DRAW_UNSIGNED_BYTE, shown.data());  // rows bottom to top
             platformSwapBuffers(demoDC);
-            size_t diff = 0, first = 0;
-            for (size_t p = 0; p < size_t(width) * height; ++p) {
-                const uint8_t* s = &shown[((height - 1 - p / width) * width + p % width) * 4];
-                const uint8_t* f = &fb.pixels[p * 4];
-                if ((s[0] != f[bgra ? 2 : 0] || s[1] != f[1] || s[2] != f[bgra ? 0 : 2]) && !diff++) first = p;
-            }
-            EXPECT_EQ(diff, 0u) << "frame " << i << " bgra " << bgra << ", first at " << first % width << ","
-                                << first / width;
+            EXPECT_EQ(differences(shown, fb), "") << "frame " << i << " bgra " << bgra;
         }
     }
     destroyDemoWindow();

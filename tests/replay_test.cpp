@@ -1,7 +1,7 @@
 // The recorded performance and its replay: the table's checks, and the replay
 // against the module player itself, sync for sync and position for position,
-// over the show's own song and a small one with breaks, tempo changes and
-// note-specific syncs.
+// over the show's own song and the player tests' timing song (breaks, tempo
+// changes, note-specific syncs).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -18,26 +18,6 @@ namespace {
 constexpr uint32_t RATE = 44100;
 constexpr uint32_t END = 255;
 
-// Orders 0 1 0: a tempo change and a speed change, a break into row 2, notes
-// without instruments, a note-specific sync's note, the lowest and highest notes.
-std::vector<uint8_t> smallSong() {
-    ItModule m;
-    m.channels = 3;
-    m.samples = {testSample(40), testSample(25)};
-    m.instruments = {splitInstrument(1, 2), splitInstrument(2, 2)};
-    m.patterns = {itEmptyPattern(12, 3), itEmptyPattern(6, 3)};
-    const uint8_t NONE = IT_NOTE_NONE, NOVOL = IT_VOLUME_NONE;
-    const struct { int pattern, row, channel; ItCell cell; } cells[] = {
-        {0, 0, 0, {60, 1, 10}}, {0, 0, 1, {62, 2}}, {0, 1, 0, {0, 1}}, {0, 2, 0, {62, 0}},
-        {0, 3, 2, {NONE, 0, NOVOL, IT_FX_SET_TEMPO, 140}}, {0, 5, 1, {119, 2, 64}},
-        {0, 7, 2, {NONE, 0, NOVOL, IT_FX_SET_SPEED, 3}}, {0, 9, 0, {IT_NOTE_OFF, 1}}, {0, 10, 0, {NONE, 2}},
-        {0, 11, 0, {48, 0}}, {1, 0, 1, {62, 2, 20}}, {1, 3, 2, {NONE, 0, NOVOL, IT_FX_PATTERN_BREAK, 2}},
-    };
-    for (const auto& c : cells) itCell(m.patterns[size_t(c.pattern)], 3, c.row, c.channel) = c.cell;
-    m.orders = {0, 1, 0};
-    return moduleBytes(m);
-}
-
 // One line per sync and per step: what a listener of the player sees.
 std::string log;
 uint32_t (*position)() = nullptr;
@@ -48,7 +28,7 @@ void listen(uint32_t handle, uint32_t data, uint32_t user) {
            std::to_string(audible()) + " pos " + std::to_string(position()) + "\n";
 }
 
-// The show's syncs, a note-specific one and one on an instrument the small
+// The show's syncs, a note-specific one and one on an instrument the timing
 // song does not have.
 void setSyncs(uint32_t (*setSync)(uint32_t, uint32_t, PlayerSyncProc, uint32_t)) {
     for (uint32_t i : {1u, 2u, 3u, 4u, 5u, 6u, 8u, 10u, 11u, 13u}) setSync(PLAYER_SYNC_INSTRUMENT, PLAYER_ANY_NOTE << 16 | i, listen, i);
@@ -58,7 +38,21 @@ void setSyncs(uint32_t (*setSync)(uint32_t, uint32_t, PlayerSyncProc, uint32_t))
 
 const uint32_t STEPS[] = {0, 1, 5, 881, 1, 1, 2000, 37, 4096, 3, 735, 735, 734};
 
-// The player offline, in uneven steps to the song's end and a second past it.
+// One side, player or replay, in uneven steps to the song's end and a second
+// past it: `render` plays n frames and returns how many of them were song.
+std::string stepLog(uint32_t (*render)(uint32_t n)) {
+    bool ended = false;
+    for (size_t i = 0; !ended; ++i) {
+        uint32_t n = STEPS[i % std::size(STEPS)];
+        uint32_t song = render(n);
+        log += "step " + std::to_string(n) + " song " + std::to_string(song) + " pos " + std::to_string(position()) + "\n";
+        ended = n > 0 && song < n;
+    }
+    render(RATE);
+    log += "after pos " + std::to_string(position()) + "\n";
+    return log;
+}
+
 std::string playerLog(const std::vector<uint8_t>& module) {
     log.clear();
     position = playerGetPosition;
@@ -67,16 +61,7 @@ std::string playerLog(const std::vector<uint8_t>& module) {
     EXPECT_EQ(playerMusicLoad(1, module.data(), 0, uint32_t(module.size()), 0), 1);
     setSyncs(playerSetSync);
     EXPECT_EQ(playerPlay(0, 0, 1), 1);
-    bool ended = false;
-    for (size_t i = 0; !ended; ++i) {
-        uint32_t n = STEPS[i % std::size(STEPS)];
-        uint32_t song = playerOfflineRender(nullptr, n);
-        log += "step " + std::to_string(n) + " song " + std::to_string(song) + " pos " +
-               std::to_string(playerGetPosition()) + "\n";
-        ended = n > 0 && song < n;
-    }
-    playerOfflineRender(nullptr, RATE);
-    log += "after pos " + std::to_string(playerGetPosition()) + "\n";
+    stepLog([](uint32_t n) { return playerOfflineRender(nullptr, n); });
     playerFree();
     return log;
 }
@@ -96,17 +81,11 @@ std::string replayLog(const ReplayTable& table) {
     EXPECT_TRUE(replayLoad(&replay, bytes.data(), bytes.size()));
     setSyncs(replaySet);
     EXPECT_TRUE(replayPlay(&replay));
-    bool ended = false;
-    for (size_t i = 0; !ended; ++i) {
-        uint32_t n = STEPS[i % std::size(STEPS)];
+    stepLog([](uint32_t n) {
         uint32_t song = replaySongFrames(&replay, replay.audible, n);
         replayAdvanceTo(&replay, replay.audible + n);
-        log += "step " + std::to_string(n) + " song " + std::to_string(song) + " pos " +
-               std::to_string(replay.position) + "\n";
-        ended = n > 0 && song < n;
-    }
-    replayAdvanceTo(&replay, replay.audible + RATE);
-    log += "after pos " + std::to_string(replay.position) + "\n";
+        return song;
+    });
     replayFree(&replay);
     return log;
 }
@@ -125,7 +104,7 @@ void expectSameLines(const std::string& want, const std::string& got) {
 
 TEST(Replay, FiresWhatThePlayerFiresFrameForFrame) {
     const std::vector<uint8_t> show(musicModule, musicModule + musicModuleSize);
-    for (const std::vector<uint8_t>& module : {smallSong(), show}) {
+    for (const std::vector<uint8_t>& module : {timingSong(), show}) {
         ReplayTable table;
         std::vector<int16_t> sound;
         std::string error;
@@ -142,7 +121,7 @@ TEST(Replay, FiresWhatThePlayerFiresFrameForFrame) {
 TEST(Replay, OrderFramesAndCallsOutOfTurn) {
     ReplayTable table;
     std::string error;
-    ASSERT_TRUE(recordPerformance(smallSong(), RATE, &table, nullptr, &error)) << error;
+    ASSERT_TRUE(recordPerformance(timingSong(), RATE, &table, nullptr, &error)) << error;
     std::vector<uint8_t> bytes = writeReplayTable(table);
     Replay r;
     EXPECT_EQ(replaySetSync(&r, PLAYER_SYNC_END, 0, listen, END), 0u);  // nothing loaded
@@ -150,11 +129,11 @@ TEST(Replay, OrderFramesAndCallsOutOfTurn) {
     ASSERT_TRUE(replayLoad(&r, bytes.data(), bytes.size()));
     EXPECT_EQ(replaySetSync(&r, 3, 0, listen, END), 0u);  // no such type
     EXPECT_EQ(replaySetSync(&r, PLAYER_SYNC_END, 0, nullptr, END), 0u);
-    // Order 1 follows the 12 rows of order 0; order 2 starts at its row 2.
+    // Order 1 follows the 16 rows of order 0; order 2 starts at its row 2.
     EXPECT_EQ(replayOrderFrame(&r, 0), 0);
-    EXPECT_EQ(replayOrderFrame(&r, 1), int64_t(table.rows[12].frame));
-    EXPECT_EQ(table.rows[16].order, 2);
-    EXPECT_EQ(table.rows[16].row, 2);
+    EXPECT_EQ(replayOrderFrame(&r, 1), int64_t(table.rows[16].frame));
+    EXPECT_EQ(table.rows[20].order, 2);
+    EXPECT_EQ(table.rows[20].row, 2);
     EXPECT_EQ(replayOrderFrame(&r, 3), -1);
 
     // The end fires once however often it is passed, and going back fires nothing.

@@ -264,7 +264,6 @@ TEST(CaptureCommandLine, RefusesWithOneLineAndLeavesNoFile) {
         {{"-o", v, "--contact-sheet", "/sys/s.png"}, 1, "cannot write in the folder '/sys'"},
         {{"--to", "0.1", "-o", out / "link.mkv"}, 0, "wrote " + out / "plain", {}, "plain", 1, "me=hex subme=2"},
         {{"--fast", "--to", "0.1", "-o", out / longName}, 0, "wrote " + out / longName, {}, longName, 1, "me=dia subme=0"},
-        {{"--to", "0.1", "-o", v}, 0, "wrote " + v, {}, "v.mp4", 1, "rc=crf mbtree=1 crf=18.0"},
         {{"--fast", "--qp", "21", "--to", "0.1", "-o", v}, 0, "wrote " + v, {}, "v.mp4", 1, "rc=cqp mbtree=0 qp=21"},
         {{"--warning", "0.2", "--from", "order:0", "--to", "0.3", "-o", v}, 0, "wrote " + v + ": 0:00.10 (6 frames", {},
          "v.mp4"},
@@ -356,127 +355,96 @@ TEST(CaptureFile, OrderRangeAndStreamLengths) {
     EXPECT_NEAR(double(file.sound.size() / 2) / RATE, videoSeconds, double(den) / num);
 }
 
-// The colour conversion against swscale's accurate path (bilinear from full
-// chroma, accurate rounding), whose filter it takes: on frames of the show and
-// on a picture of every colour, at a width that leaves ends to the plain code
-// (83 chroma positions), no sample is more than a level apart and most are
-// not apart at all; and grey stays neutral, on the limited range's steps.
-TEST(CaptureColour, WithinALevelOfSwscalesAccuratePath) {
-    constexpr int w = 166, h = 120;
-    Frames frames = drawnFrames(40, 1, 30, 100, w, h);
-    std::vector<uint8_t> colours(size_t(w) * h * 4), greys(size_t(w) * h * 4, 255);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            uint8_t* c = &colours[size_t(y * w + x) * 4];
-            c[0] = uint8_t(x * 255 / (w - 1)), c[1] = uint8_t(y * 255 / (h - 1)), c[2] = uint8_t((x * 7) ^ (y * 13));
-            std::fill_n(&greys[size_t(y * w + x) * 4], 3, uint8_t((x + y * w) % 256));
+// A picture converted by the capture, in bands of rows [first, second) taken
+// in the order given.
+std::vector<uint8_t> converted(const std::vector<uint8_t>& rgba, int w, int h,
+                               const std::vector<std::pair<int, int>>& bands, ColourScratch* scratch) {
+    std::vector<uint8_t> yuv(size_t(w) * h * 3 / 2);
+    YuvPicture out{{yuv.data(), yuv.data() + w * h, yuv.data() + w * h * 5 / 4}, {w, w / 2, w / 2}};
+    for (auto [from, to] : bands) rgbaToYuv420(rgba.data(), w * 4, w, h, from, to, out, scratch);
+    return yuv;
+}
+
+// The colour conversion on frames of the show, a picture of every colour, one
+// of greys and pictures of random runs of colour (runs of every length and
+// place, rows alike in blocks, widths that leave ends to the plain code):
+// - the fast path, which takes runs of one colour whole, gives the portable
+//   sums exactly;
+// - bands converted in any order, by a scratch that last held rows of another
+//   picture, give the picture converted whole;
+// - against swscale's accurate path (bilinear from full chroma, accurate
+//   rounding), whose filter it takes, no sample is a level apart and most are
+//   not apart at all; grey stays neutral, on the limited range's steps.
+TEST(CaptureColour, FastBandedAndWithinALevelOfSwscale) {
+    struct Picture {
+        int w, h;
+        std::vector<uint8_t> rgba;
+    };
+    std::vector<Picture> pictures;
+    Frames show = drawnFrames(40, 1, 30, 100, 166, 120);
+    for (size_t k = 0; k < show.size(); k += 10) pictures.push_back({166, 120, show[k]});
+    pictures.push_back({320, 240, drawnFrames(40, 1, 80, 81, 320, 240)[0]});
+    Picture colours{166, 120, std::vector<uint8_t>(166 * 120 * 4)}, greys = colours;
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 166; ++x) {
+            uint8_t* c = &colours.rgba[size_t(y * 166 + x) * 4];
+            c[0] = uint8_t(x * 255 / 165), c[1] = uint8_t(y * 255 / 119), c[2] = uint8_t((x * 7) ^ (y * 13));
+            std::fill_n(&greys.rgba[size_t(y * 166 + x) * 4], 3, uint8_t((x + y * 166) % 256));
         }
-    frames.push_back(colours);
-    frames.push_back(greys);
-    SwsContext* exact = sws_getContext(w, h, AV_PIX_FMT_RGBA, w, h, AV_PIX_FMT_YUV420P,
-                                       SWS_BILINEAR | SWS_FULL_CHR_H_INP | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    pictures.push_back(colours);
+    uint32_t seed = 12345;
+    auto next = [&](uint32_t n) { return ((seed = seed * 1664525u + 1013904223u) >> 8) % n; };
+    const uint8_t palette[3][4] = {{200, 30, 90, 255}, {15, 240, 160, 255}, {0, 0, 0, 255}};
+    const struct { int w, h, runs, rowsAlike; } runs[] = {{70, 24, 40, 4}, {256, 20, 17, 8}, {1000, 16, 64, 16}, {48, 10, 400, 10}};
+    for (const auto& k : runs) {
+        Picture p{k.w, k.h, std::vector<uint8_t>(size_t(k.w) * k.h * 4)};
+        for (int y = 0; y < k.h; ++y) {
+            uint8_t* row = &p.rgba[size_t(y) * k.w * 4];
+            if (y % k.rowsAlike) std::memcpy(row, row - size_t(k.w) * 4, size_t(k.w) * 4);
+            for (int x = 0; x < k.w && y % k.rowsAlike == 0;)
+                for (int run = 1 + int(next(uint32_t(k.runs) * 2)), c = int(next(3)); run > 0 && x < k.w; --run, ++x)
+                    std::memcpy(row + 4 * x, palette[c], 4);
+        }
+        pictures.push_back(std::move(p));
+    }
+    pictures.push_back(greys);
+
     const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
-    ASSERT_GE(sws_setColorspaceDetails(exact, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16), 0);
-    ColourScratch scratch;
     int worst = 0;
     size_t apart = 0, samples = 0;
-    for (size_t f = 0; f < frames.size(); f += f < 70 ? 10 : 1) {
-        std::vector<uint8_t> ours(size_t(w) * h * 3 / 2), theirs(ours.size());
-        uint8_t* planes[2][3] = {{ours.data(), ours.data() + w * h, ours.data() + w * h * 5 / 4},
-                                 {theirs.data(), theirs.data() + w * h, theirs.data() + w * h * 5 / 4}};
-        rgbaToYuv420(frames[f].data(), w * 4, w, h, 0, h, YuvPicture{{planes[0][0], planes[0][1], planes[0][2]}, {w, w / 2, w / 2}},
-                     &scratch);
-        const uint8_t* src[1] = {frames[f].data()};
+    for (const Picture& p : pictures) {
+        const int w = p.w, h = p.h;
+        ColourScratch fast, portable;
+        portable.portable = true;
+        const std::vector<uint8_t> ours = converted(p.rgba, w, h, {{0, h}}, &fast);
+        EXPECT_TRUE(converted(p.rgba, w, h, {{0, h}}, &portable) == ours) << "the portable sums, " << w << " x " << h;
+        converted(std::vector<uint8_t>(p.rgba.rbegin(), p.rgba.rend()), w, h, {{0, h}}, &fast);  // another picture
+        const int third = h / 3 & ~1;
+        EXPECT_TRUE(converted(p.rgba, w, h, {{2 * third, h}, {0, 2}, {2, third}, {third, 2 * third}}, &fast) == ours)
+            << "bands, " << w << " x " << h;
+
+        std::vector<uint8_t> theirs(ours.size());
+        uint8_t* planes[3] = {theirs.data(), theirs.data() + w * h, theirs.data() + w * h * 5 / 4};
+        SwsContext* exact = sws_getContext(w, h, AV_PIX_FMT_RGBA, w, h, AV_PIX_FMT_YUV420P,
+                                           SWS_BILINEAR | SWS_FULL_CHR_H_INP | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+        ASSERT_GE(sws_setColorspaceDetails(exact, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16), 0);
+        const uint8_t* src[1] = {p.rgba.data()};
         const int srcStride[1] = {w * 4}, dstStride[3] = {w, w / 2, w / 2};
-        ASSERT_EQ(sws_scale(exact, src, srcStride, 0, h, planes[1], dstStride), h);
+        ASSERT_EQ(sws_scale(exact, src, srcStride, 0, h, planes, dstStride), h);
+        sws_freeContext(exact);
         for (size_t i = 0; i < ours.size(); ++i) {
             worst = std::max(worst, std::abs(ours[i] - theirs[i]));
             apart += ours[i] != theirs[i];
         }
         samples += ours.size();
-        if (&frames[f] != &frames.back()) continue;
-        for (int i = 0; i < w * h; ++i) {  // grey: no colour, and Y on 16 + 219/255 of each level
-            EXPECT_TRUE(ours[size_t(w * h + i / 4)] == 128 && ours[size_t(w * h * 5 / 4 + i / 4)] == 128 &&
-                        ours[size_t(i)] == int(16 + 219.0 * (i % 256) / 255 + 0.5)) << "grey " << i % 256;
-        }
     }
-    sws_freeContext(exact);
     EXPECT_LE(worst, 1);
     EXPECT_LT(apart * 10, samples) << apart << " of " << samples << " samples apart";  // no shift of every sample
-}
-
-// The fast conversion, which takes runs of one colour as a whole, gives the
-// portable sums exactly: on frames of the show and on pictures of runs of every
-// length and place, alone and in blocks of equal rows, where a run's end
-// falls on, before and after the edge of a block of sixteen pixels.
-TEST(CaptureColour, FastPathIsThePortableSums) {
-    struct Case {
-        int width, height, runs;  // runs: most pixels in one run
-        int rowsAlike;            // rows repeated in blocks of this many
-    };
-    const Case cases[] = {{166, 30, 1, 1}, {70, 24, 40, 4}, {256, 20, 17, 8}, {1000, 16, 64, 16}, {48, 10, 400, 10}};
-    uint32_t seed = 12345;
-    auto next = [&](uint32_t n) { return ((seed = seed * 1664525u + 1013904223u) >> 8) % n; };
-    Frames show = drawnFrames(40, 1, 80, 82, 320, 240);
-    for (const Case& k : cases) {
-        std::vector<std::pair<int, std::vector<uint8_t>>> pictures;
-        std::vector<uint8_t> rgba(size_t(k.width) * k.height * 4);
-        const uint8_t palette[3][4] = {{200, 30, 90, 255}, {15, 240, 160, 255}, {0, 0, 0, 255}};
-        for (int y = 0; y < k.height; ++y) {
-            uint8_t* row = &rgba[size_t(y) * k.width * 4];
-            if (y % k.rowsAlike) {
-                std::memcpy(row, row - size_t(k.width) * 4, size_t(k.width) * 4);
-                continue;
-            }
-            for (int x = 0; x < k.width;) {
-                int run = 1 + int(next(uint32_t(k.runs) * 2)), colour = int(next(3));
-                for (; run > 0 && x < k.width; --run, ++x) std::memcpy(row + 4 * x, palette[colour], 4);
-            }
-        }
-        pictures.emplace_back(k.width, rgba);
-        if (k.width == 166) pictures.emplace_back(320, show[1]);
-        for (const auto& [w, picture] : pictures) {
-            const int h = int(picture.size() / 4 / size_t(w));
-            std::vector<uint8_t> yuv[2];
-            for (int portable = 0; portable < 2; ++portable) {
-                ColourScratch scratch;
-                scratch.portable = portable == 1;
-                yuv[portable].assign(size_t(w) * h * 3 / 2, 0);
-                uint8_t* base = yuv[portable].data();
-                rgbaToYuv420(picture.data(), w * 4, w, h, 0, h,
-                             YuvPicture{{base, base + w * h, base + w * h * 5 / 4}, {w, w / 2, w / 2}}, &scratch);
-            }
-            size_t differ = 0;
-            for (size_t i = 0; i < yuv[0].size(); ++i) differ += yuv[0][i] != yuv[1][i];
-            EXPECT_EQ(differ, 0u) << w << " x " << h << ", runs of " << k.runs;
-        }
-    }
-}
-
-// Bands of rows converted one call each, by one scratch in any order and after
-// another picture, give the picture converted whole: every band takes the rows
-// beyond its ends from the picture, never from an earlier call.
-TEST(CaptureColour, BandsInAnyOrderMakeTheWholePicture) {
-    constexpr int w = 70, h = 48;
-    Frames frames = drawnFrames(40, 1, 90, 100, w, h);
-    frames.erase(frames.begin() + 1, frames.end() - 1);
-    using Bands = std::vector<std::pair<int, int>>;
-    auto convert = [&](const std::vector<uint8_t>& rgba, const Bands& bands, ColourScratch* scratch) {
-        std::vector<uint8_t> yuv(size_t(w) * h * 3 / 2);
-        YuvPicture out{{yuv.data(), yuv.data() + w * h, yuv.data() + w * h * 5 / 4}, {w, w / 2, w / 2}};
-        for (auto [from, to] : bands) rgbaToYuv420(rgba.data(), w * 4, w, h, from, to, out, scratch);
-        return yuv;
-    };
-    ColourScratch fresh;
-    const std::vector<uint8_t> whole = convert(frames[1], {{0, h}}, &fresh);
-    ASSERT_FALSE(whole == convert(frames[0], {{0, h}}, &fresh)) << "two different pictures";
-    const std::vector<Bands> splits = {
-        {{0, 2}, {2, h}}, {{24, h}, {0, 24}}, {{46, h}, {0, 22}, {22, 46}}, {{0, 10}, {10, 30}, {30, h}}};
-    for (const Bands& bands : splits) {
-        ColourScratch scratch;
-        convert(frames[0], {{0, 24}, {24, h}}, &scratch);  // rows of another picture left behind
-        EXPECT_TRUE(convert(frames[1], bands, &scratch) == whole) << "bands from row " << bands[0].first;
-    }
+    ColourScratch scratch;
+    const std::vector<uint8_t> grey = converted(greys.rgba, 166, 120, {{0, 120}}, &scratch);
+    for (int i = 0; i < 166 * 120; ++i)  // no colour, and Y on 16 + 219/255 of each level
+        EXPECT_TRUE(grey[size_t(166 * 120 + i / 4)] == 128 && grey[size_t(166 * 120 * 5 / 4 + i / 4)] == 128 &&
+                    grey[size_t(i)] == int(16 + 219.0 * (i % 256) / 255 + 0.5)) << "grey " << i % 256;
 }
 
 // From the music alone: every order from the one frame on which it is first
